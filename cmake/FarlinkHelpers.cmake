@@ -1,0 +1,24 @@
+# Generates the type library, header and interface ids from an .idl with widl.
+# The 64-bit stdole2.tlb serves both builds: Wine's i386 one is not installable
+# here, and the import resolves the same way in a SYS_WIN32 library.
+function(farlink_widl target idl)
+  set(gen ${CMAKE_BINARY_DIR}/gen)
+  get_filename_component(base ${idl} NAME_WE)
+  set(outputs ${gen}/${base}.h ${gen}/${base}.tlb ${gen}/${base}_i.c)
+  add_custom_command(
+    OUTPUT ${outputs}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${gen}
+    COMMAND ${FARLINK_WIDL} ${FARLINK_WIDL_ARCH}
+            -I /usr/include/wine/wine/windows
+            -L /usr/lib/x86_64-linux-gnu/wine/x86_64-windows
+            -t -h -u
+            -H ${gen}/${base}.h -T ${gen}/${base}.tlb -U ${gen}/${base}_i.c
+            ${idl}
+    DEPENDS ${idl}
+    COMMENT "widl ${base}.idl"
+    VERBATIM)
+  add_library(${target} STATIC ${gen}/${base}_i.c)
+  target_include_directories(${target} PUBLIC ${gen})
+  set_source_files_properties(${gen}/${base}.tlb PROPERTIES GENERATED TRUE)
+  add_custom_target(${target}_tlb DEPENDS ${outputs})
+endfunction()

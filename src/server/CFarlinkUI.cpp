@@ -1,0 +1,28 @@
+#include "server/CFarlinkUI.h"
+
+#include "server/FarlinkModule.h"
+
+namespace server {
+
+STDMETHODIMP CFarlinkUI::Connect(IConnectionTester* tester) {
+    if (!tester) return E_POINTER;
+    TheModule().AddTester(tester);
+    return S_OK;
+}
+
+STDMETHODIMP CFarlinkUI::GetProcessId(ULONG* processID) {
+    if (!processID) return E_POINTER;
+    *processID = ::GetCurrentProcessId();
+    return S_OK;
+}
+
+STDMETHODIMP CFarlinkUI::ShowRemoteDesktopDialog(LONGLONG hwndParent, BSTR) {
+    // Window handles are 32 bits wide even in a 64-bit process; the client
+    // sends one as a 64-bit integer.
+    HWND parent = reinterpret_cast<HWND>(
+        static_cast<ULONG_PTR>(static_cast<ULONG>(hwndParent & 0xFFFFFFFF)));
+    TheModule().ShowRemoteDesktopDialog(parent);
+    return S_OK;
+}
+
+}  // namespace server

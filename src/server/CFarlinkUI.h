@@ -1,0 +1,18 @@
+#pragma once
+// The class clients create. It holds no state of its own: the testers, the
+// dialog and the product code belong to the module and are shared.
+#include "FarlinkUI.h"
+#include "server/ComObject.h"
+#include "server/DispatchImpl.h"
+
+namespace server {
+
+class CFarlinkUI : public DispatchImpl<IFarlinkUI>, public ServerObject {
+public:
+    STDMETHODIMP Connect(IConnectionTester* tester) override;
+    STDMETHODIMP GetProcessId(ULONG* processID) override;
+    STDMETHODIMP ShowRemoteDesktopDialog(LONGLONG hwndParent,
+                                         BSTR threeLetterLanguageCode) override;
+};
+
+}  // namespace server

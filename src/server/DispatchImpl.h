@@ -1,0 +1,54 @@
+#pragma once
+// The IDispatch half of a dual interface, driven by the registered type
+// library, so late binding works exactly while the library is registered.
+#include <windows.h>
+#include <oleauto.h>
+
+#include "win/ComPtr.h"
+
+namespace server {
+
+// The type information of `iid` from the registered FarlinkUILib 1.0, loaded
+// on first use per interface and kept until ReleaseTypeInfoCache.
+HRESULT GetCachedTypeInfo(REFIID iid, LCID lcid, ITypeInfo** typeInfo);
+
+// Drops every cached type information; called before COM is uninitialised.
+void ReleaseTypeInfoCache();
+
+template <typename Itf>
+class DispatchImpl : public Itf {
+public:
+    using Interface = Itf;
+
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        if (!count) return E_POINTER;
+        *count = 1;
+        return S_OK;
+    }
+
+    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** typeInfo) override {
+        if (!typeInfo) return E_POINTER;
+        *typeInfo = nullptr;
+        if (index != 0) return DISP_E_BADINDEX;
+        return GetCachedTypeInfo(__uuidof(Itf), lcid, typeInfo);
+    }
+
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID lcid,
+                               DISPID* ids) override {
+        win::ComPtr<ITypeInfo> info;
+        HRESULT hr = GetCachedTypeInfo(__uuidof(Itf), lcid, info.Put());
+        if (FAILED(hr)) return hr;
+        return info->GetIDsOfNames(names, count, ids);
+    }
+
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID lcid, WORD flags, DISPPARAMS* params,
+                        VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr) override {
+        win::ComPtr<ITypeInfo> info;
+        HRESULT hr = GetCachedTypeInfo(__uuidof(Itf), lcid, info.Put());
+        if (FAILED(hr)) return hr;
+        return info->Invoke(static_cast<Itf*>(this), id, flags, params, result, excepInfo,
+                            argErr);
+    }
+};
+
+}  // namespace server

@@ -1,0 +1,5 @@
+# The server host: command line, type library, registration, end to end, log.
+farlink_add_gtest(server_unit_tests
+  SOURCES
+    server/CommandLineTest.cpp
+  LIBS farlink_server)
