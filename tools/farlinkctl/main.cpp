@@ -1,0 +1,273 @@
+// farlinkctl: a console client that plays the maker's product. It creates
+// FarlinkUI, hands it testers whose behaviour the command line sets, calls the
+// server step by step and prints what happened, one line per event.
+//
+//   farlinkctl [--tester SPEC]... STEP...
+//
+// SPEC is a comma-separated list of key=value:
+//   name=TEXT  auth=true|false|<16-bit number>  auth-hr=HRESULT  name-hr=HRESULT
+//   product=CODE  start-hr=HRESULT  progress=N  progress-delay=MS
+//   complete-delay=MS  outcome=0|1|2  no-complete
+//   status=NAME/SENT/RECEIVED/ERROR   (repeatable; times in seconds since 1970)
+//
+// STEPs run in order:
+//   connect        Connect every tester          connect-null   Connect(null)
+//   pid            print the server's process id  qi-dispatch    QI for IDispatch
+//   late-pid       GetProcessId by name through IDispatch
+//   show[:LANG]    ShowRemoteDesktopDialog (parent from --parent HWND, else 0)
+//   testprogress   create TestProgress and call it
+//   sleep:MS       wait                          wait-input     wait for a line on stdin
+//   release        release FarlinkUI             watch-exit     wait for the server to end
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "ClientTester.h"
+#include "Output.h"
+#include "win/Bstr.h"
+#include "win/ComPtr.h"
+#include "win/ScopedHandle.h"
+
+using namespace farlinkctl;
+
+namespace {
+
+bool ParseNumber(const std::wstring& text, long long* value) {
+    if (text.empty()) return false;
+    wchar_t* end = nullptr;
+    *value = std::wcstoll(text.c_str(), &end, 0);
+    if (*end == L'\0') return true;
+    // HRESULTs above 0x7FFFFFFF are written in hex.
+    unsigned long long u = std::wcstoull(text.c_str(), &end, 0);
+    if (*end != L'\0') return false;
+    *value = static_cast<long long>(static_cast<long>(static_cast<unsigned long>(u)));
+    return true;
+}
+
+std::vector<std::wstring> Split(const std::wstring& text, wchar_t separator) {
+    std::vector<std::wstring> parts;
+    size_t start = 0;
+    for (;;) {
+        size_t at = text.find(separator, start);
+        parts.push_back(text.substr(start, at - start));
+        if (at == std::wstring::npos) return parts;
+        start = at + 1;
+    }
+}
+
+bool ParseTester(const std::wstring& text, TesterSpec* spec) {
+    for (const std::wstring& item : Split(text, L',')) {
+        size_t eq = item.find(L'=');
+        std::wstring key = item.substr(0, eq);
+        std::wstring value = eq == std::wstring::npos ? L"" : item.substr(eq + 1);
+        long long n = 0;
+        if (key == L"name") {
+            spec->name = value;
+        } else if (key == L"auth") {
+            if (value == L"true") spec->authorization = VARIANT_TRUE;
+            else if (value == L"false") spec->authorization = VARIANT_FALSE;
+            else if (ParseNumber(value, &n)) spec->authorization = static_cast<VARIANT_BOOL>(n);
+            else return false;
+        } else if (key == L"auth-hr" && ParseNumber(value, &n)) {
+            spec->authorizationResult = static_cast<HRESULT>(n);
+        } else if (key == L"name-hr" && ParseNumber(value, &n)) {
+            spec->nameResult = static_cast<HRESULT>(n);
+        } else if (key == L"product") {
+            spec->productCode = value;
+        } else if (key == L"start-hr" && ParseNumber(value, &n)) {
+            spec->startResult = static_cast<HRESULT>(n);
+        } else if (key == L"progress" && ParseNumber(value, &n)) {
+            spec->progressCount = static_cast<DWORD>(n);
+        } else if (key == L"progress-delay" && ParseNumber(value, &n)) {
+            spec->progressDelayMs = static_cast<DWORD>(n);
+        } else if (key == L"complete-delay" && ParseNumber(value, &n)) {
+            spec->completeDelayMs = static_cast<DWORD>(n);
+        } else if (key == L"outcome" && ParseNumber(value, &n)) {
+            spec->outcome = static_cast<OverallConnectionStatus>(n);
+        } else if (key == L"no-complete" && value.empty()) {
+            spec->complete = false;
+        } else if (key == L"status") {
+            std::vector<std::wstring> f = Split(value, L'/');
+            StatusSpec status;
+            long long sent = 0, received = 0, error = 0;
+            if (f.size() != 4 || !ParseNumber(f[1], &sent) || !ParseNumber(f[2], &received) ||
+                !ParseNumber(f[3], &error))
+                return false;
+            status.name = f[0];
+            status.lastSent = sent;
+            status.lastReceived = received;
+            status.lastError = static_cast<LONG>(error);
+            spec->statuses.push_back(status);
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+class Session {
+public:
+    ~Session() {
+        for (ClientTester* tester : testers_) tester->Release();
+    }
+
+    void AddTester(const TesterSpec& spec) { testers_.push_back(new ClientTester(spec)); }
+    void SetParent(LONGLONG parent) { parent_ = parent; }
+
+    bool Step(const std::wstring& step);
+
+private:
+    bool EnsureServer();
+    void WatchExit();
+    void LateBoundPid();
+    void CallTestProgress();
+
+    std::vector<ClientTester*> testers_;
+    win::ComPtr<IFarlinkUI> ui_;
+    win::ScopedHandle serverProcess_;
+    DWORD releasedAt_ = 0;
+    LONGLONG parent_ = 0;
+};
+
+bool Session::EnsureServer() {
+    if (ui_) return true;
+    HRESULT hr = ::CoCreateInstance(CLSID_FarlinkUI, nullptr, CLSCTX_LOCAL_SERVER,
+                                    IID_IFarlinkUI, ui_.PutVoid());
+    PrintLine(L"create -> " + Hex(hr));
+    return SUCCEEDED(hr);
+}
+
+bool Session::Step(const std::wstring& step) {
+    std::wstring name = step.substr(0, step.find(L':'));
+    std::wstring arg = step.find(L':') == std::wstring::npos ? L"" : step.substr(step.find(L':') + 1);
+    long long n = 0;
+    if (name == L"sleep" && ParseNumber(arg, &n)) {
+        ::Sleep(static_cast<DWORD>(n));
+        return true;
+    }
+    if (name == L"wait-input") {
+        wchar_t line[256];
+        std::fgetws(line, 256, stdin);
+        return true;
+    }
+    if (name == L"watch-exit") {
+        WatchExit();
+        return true;
+    }
+    if (name == L"testprogress") {
+        CallTestProgress();
+        return true;
+    }
+    if (name == L"release") {
+        ui_.Reset();
+        releasedAt_ = ::GetTickCount();
+        PrintLine(L"released");
+        return true;
+    }
+    if (!EnsureServer()) return false;
+    if (name == L"connect") {
+        for (ClientTester* tester : testers_) {
+            HRESULT hr = ui_->Connect(tester);
+            PrintLine(L"connect " + tester->Spec().name + L" -> " + Hex(hr));
+        }
+    } else if (name == L"connect-null") {
+        PrintLine(L"connect-null -> " + Hex(ui_->Connect(nullptr)));
+    } else if (name == L"pid") {
+        ULONG pid = 0;
+        HRESULT hr = ui_->GetProcessId(&pid);
+        PrintLine(L"pid=" + std::to_wstring(pid) + L" -> " + Hex(hr));
+        serverProcess_.Reset(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    } else if (name == L"qi-dispatch") {
+        win::ComPtr<IDispatch> dispatch;
+        PrintLine(L"qi-dispatch -> " + Hex(ui_->QueryInterface(IID_IDispatch, dispatch.PutVoid())));
+    } else if (name == L"late-pid") {
+        LateBoundPid();
+    } else if (name == L"show") {
+        win::Bstr language(arg.empty() ? L"enu" : arg.c_str());
+        PrintLine(L"show -> " + Hex(ui_->ShowRemoteDesktopDialog(parent_, language.Get())));
+    } else {
+        PrintLine(L"unknown step: " + step);
+        return false;
+    }
+    return true;
+}
+
+void Session::LateBoundPid() {
+    // The dual interface's IDispatch slots, with names resolved by the server.
+    IDispatch* dispatch = ui_.Get();
+    LPOLESTR names[] = {const_cast<LPOLESTR>(L"GetProcessId")};
+    DISPID id = 0;
+    HRESULT hr = dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(hr)) {
+        PrintLine(L"late-pid GetIDsOfNames -> " + Hex(hr));
+        return;
+    }
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    win::Variant result;
+    hr = dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, result.Get(),
+                          nullptr, nullptr);
+    ULONG pid = result.Ref().vt == VT_UI4 ? result.Ref().ulVal
+              : result.Ref().vt == VT_I4  ? static_cast<ULONG>(result.Ref().lVal)
+                                          : 0;
+    PrintLine(L"late-pid dispid=" + std::to_wstring(id) + L" pid=" + std::to_wstring(pid) +
+              L" -> " + Hex(hr));
+}
+
+void Session::CallTestProgress() {
+    win::ComPtr<ITestProgress> progress;
+    HRESULT hr = ::CoCreateInstance(CLSID_TestProgress, nullptr, CLSCTX_LOCAL_SERVER,
+                                    IID_ITestProgress, progress.PutVoid());
+    PrintLine(L"testprogress create -> " + Hex(hr));
+    if (FAILED(hr)) return;
+    PrintLine(L"testprogress Progress -> " + Hex(progress->Progress()));
+    PrintLine(L"testprogress Completed -> " + Hex(progress->Completed(OCS_Connected)));
+}
+
+void Session::WatchExit() {
+    if (!serverProcess_) {
+        PrintLine(L"watch-exit: no server process (run pid first)");
+        return;
+    }
+    DWORD wait = ::WaitForSingleObject(serverProcess_.Get(), 30000);
+    DWORD code = 0;
+    ::GetExitCodeProcess(serverProcess_.Get(), &code);
+    PrintLine(L"server exit=" + std::to_wstring(code) + L" ended=" +
+              (wait == WAIT_OBJECT_0 ? L"yes" : L"no") + L" after=" +
+              std::to_wstring(::GetTickCount() - releasedAt_) + L"ms");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    HRESULT hr = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    if (FAILED(hr)) {
+        PrintLine(L"CoInitializeEx -> " + Hex(hr));
+        return 1;
+    }
+    int status = 0;
+    {
+        Session session;
+        for (int i = 1; i < argc && status == 0; ++i) {
+            std::wstring arg = argv[i];
+            if (arg == L"--tester" && i + 1 < argc) {
+                TesterSpec spec;
+                if (!ParseTester(argv[++i], &spec)) {
+                    PrintLine(L"bad tester: " + std::wstring(argv[i]));
+                    status = 2;
+                }
+                session.AddTester(spec);
+            } else if (arg == L"--parent" && i + 1 < argc) {
+                long long parent = 0;
+                ParseNumber(argv[++i], &parent);
+                session.SetParent(parent);
+            } else if (!session.Step(arg)) {
+                status = 1;
+            }
+        }
+    }
+    ::CoUninitialize();
+    return status;
+}
