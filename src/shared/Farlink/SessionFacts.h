@@ -1,0 +1,45 @@
+#pragma once
+// The facts about the own session that a test machine cannot present: whether
+// the session is remote, the terminal-services session information and the
+// session id of the process. Production always asks the system; tests install
+// a fake with ScopedSessionFactsOverride. The vendor libraries and the
+// registry are not behind this seam: tests use real doubles and scratch hives.
+#include <windows.h>
+#include <wtsapi32.h>
+
+namespace sharedfarlink {
+
+class SessionFacts {
+public:
+    virtual ~SessionFacts() = default;
+
+    // GetSystemMetrics(SM_REMOTESESSION).
+    virtual int RemoteSessionMetric() = 0;
+
+    // WTSQuerySessionInformationW for the current server and session. A buffer
+    // handed out here goes back through FreeTerminalMemory.
+    virtual BOOL QueryTerminalSession(WTS_INFO_CLASS infoClass, LPWSTR* buffer,
+                                      DWORD* byteCount) = 0;
+    virtual void FreeTerminalMemory(void* memory) = 0;
+
+    // ProcessIdToSessionId.
+    virtual BOOL SessionIdOfProcess(DWORD processId, DWORD* sessionId) = 0;
+};
+
+// The facts in force: the system's, or a test's fake while one is installed.
+SessionFacts& CurrentSessionFacts();
+
+// Installs a fake for its lifetime (tests only; not thread-safe, restore order
+// is last in, first out).
+class ScopedSessionFactsOverride {
+public:
+    explicit ScopedSessionFactsOverride(SessionFacts& fake);
+    ~ScopedSessionFactsOverride();
+    ScopedSessionFactsOverride(const ScopedSessionFactsOverride&) = delete;
+    ScopedSessionFactsOverride& operator=(const ScopedSessionFactsOverride&) = delete;
+
+private:
+    SessionFacts* previous_;
+};
+
+}  // namespace sharedfarlink
