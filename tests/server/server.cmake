@@ -2,4 +2,6 @@
 farlink_add_gtest(server_unit_tests
   SOURCES
     server/CommandLineTest.cpp
-  LIBS farlink_server)
+    server/TypeLibraryTest.cpp
+  LIBS farlink_server
+  DEPENDS FarlinkUI)
