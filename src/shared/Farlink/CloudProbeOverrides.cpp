@@ -7,11 +7,11 @@ namespace sharedfarlink {
 namespace {
 
 // The link-local instance-metadata service, plain HTTP.
-const wchar_t kMetadataUrl[] =
-    L"http://169.254.169.254/latest/dynamic/instance-identity/document";
+const wchar_t kMetadataOrigin[] = L"http://169.254.169.254";
+const wchar_t kDocumentPath[] = L"/latest/dynamic/instance-identity/document";
 
 ProductUuidSource* g_uuidSource = nullptr;
-const wchar_t* g_metadataUrl = nullptr;
+const wchar_t* g_metadataOrigin = nullptr;
 
 bool LoopbackOnly() {
     wchar_t value[4] = {};
@@ -30,27 +30,36 @@ ScopedProductUuidOverride::ScopedProductUuidOverride(ProductUuidSource& source)
 
 ScopedProductUuidOverride::~ScopedProductUuidOverride() { g_uuidSource = previous_; }
 
-ScopedMetadataUrlOverride::ScopedMetadataUrlOverride(const wchar_t* url)
-    : previous_(g_metadataUrl) {
-    g_metadataUrl = url;
+ScopedMetadataOriginOverride::ScopedMetadataOriginOverride(const wchar_t* origin)
+    : previous_(g_metadataOrigin) {
+    g_metadataOrigin = origin;
 }
 
-ScopedMetadataUrlOverride::~ScopedMetadataUrlOverride() { g_metadataUrl = previous_; }
+ScopedMetadataOriginOverride::~ScopedMetadataOriginOverride() { g_metadataOrigin = previous_; }
 
 bool IsLoopbackHttpUrl(const wchar_t* url) {
     static const wchar_t kPrefix[] = L"http://127.0.0.1";
     const size_t prefixLength = std::wcslen(kPrefix);
     if (!url || std::wcsncmp(url, kPrefix, prefixLength) != 0) return false;
-    wchar_t next = url[prefixLength];
-    return next == L'\0' || next == L':' || next == L'/';
+    const wchar_t* rest = url + prefixLength;
+    // Only a port may follow the address: "127.0.0.1:80@elsewhere" names
+    // another host, "127.0.0.1.example" another name.
+    if (*rest == L':') {
+        const wchar_t* digits = ++rest;
+        while (*rest >= L'0' && *rest <= L'9') ++rest;
+        if (rest == digits) return false;
+    }
+    return *rest == L'\0' || *rest == L'/';
 }
 
 bool GetMetadataUrl(wchar_t (&url)[kMetadataUrlChars]) {
     std::wmemset(url, L'\0', kMetadataUrlChars);
-    const wchar_t* source = g_metadataUrl ? g_metadataUrl : kMetadataUrl;
-    if (std::wcslen(source) >= static_cast<size_t>(kMetadataUrlChars)) return false;
-    if (LoopbackOnly() && !IsLoopbackHttpUrl(source)) return false;
-    std::wcscpy(url, source);
+    const wchar_t* origin = g_metadataOrigin ? g_metadataOrigin : kMetadataOrigin;
+    if (std::wcslen(origin) + std::wcslen(kDocumentPath) >= static_cast<size_t>(kMetadataUrlChars))
+        return false;
+    if (LoopbackOnly() && !IsLoopbackHttpUrl(origin)) return false;
+    std::wcscpy(url, origin);
+    std::wcscat(url, kDocumentPath);
     return true;
 }
 

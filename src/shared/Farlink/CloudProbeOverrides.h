@@ -32,13 +32,14 @@ private:
     ProductUuidSource* previous_;
 };
 
-// Points the metadata request at `url` (a loopback server of the test).
-class ScopedMetadataUrlOverride {
+// Sends the metadata request to `origin` ("http://127.0.0.1:<port>", a loopback
+// server of the test) instead of the metadata service; the path stays.
+class ScopedMetadataOriginOverride {
 public:
-    explicit ScopedMetadataUrlOverride(const wchar_t* url);
-    ~ScopedMetadataUrlOverride();
-    ScopedMetadataUrlOverride(const ScopedMetadataUrlOverride&) = delete;
-    ScopedMetadataUrlOverride& operator=(const ScopedMetadataUrlOverride&) = delete;
+    explicit ScopedMetadataOriginOverride(const wchar_t* origin);
+    ~ScopedMetadataOriginOverride();
+    ScopedMetadataOriginOverride(const ScopedMetadataOriginOverride&) = delete;
+    ScopedMetadataOriginOverride& operator=(const ScopedMetadataOriginOverride&) = delete;
 
 private:
     const wchar_t* previous_;
@@ -46,11 +47,11 @@ private:
 
 // Writes the metadata document URL into `url` (zero-filled). False, and no
 // request must be made, when the URL does not fit or when the environment
-// variable FARLINK_TEST_LOOPBACK_ONLY is "1" and the URL is not on 127.0.0.1:
+// variable FARLINK_TEST_LOOPBACK_ONLY is "1" and the origin is not 127.0.0.1:
 // a test run can so never reach the real address, whatever the machine's UUID.
 bool GetMetadataUrl(wchar_t (&url)[kMetadataUrlChars]);
 
-// True for "http://127.0.0.1" followed by ':', '/' or the end.
+// True for "http://127.0.0.1", optionally with a port, followed by '/' or the end.
 bool IsLoopbackHttpUrl(const wchar_t* url);
 
 }  // namespace sharedfarlink
