@@ -1,0 +1,226 @@
+// CInstallSupport against a scratch registry and real files in the prefix.
+#include <gtest/gtest.h>
+
+#include "common/RegistryOverride.h"
+#include "shared/Farlink/CInstallSupport.h"
+#include "shared/InstallFixture.h"
+#include "shared/WriteBlockedKey.h"
+
+using sharedfarlink::CInstallSupport;
+
+namespace detection_tests {
+namespace {
+
+using InstallSupport = InstallFixture;
+
+TEST_F(InstallSupport, On32BitWindowsBothEntriesExpectTheProgramFilesPlugin) {
+    CInstallSupport install;
+    EXPECT_EQ(install.Version(), version_);
+    EXPECT_EQ(install.ExpectedPluginPath(0), NativePath());
+    EXPECT_EQ(install.ExpectedPluginPath(1), NativePath());
+    EXPECT_EQ(NativePath().rfind(L"C:\\Program Files\\Corvane\\Shared\\Farlink\\", 0), 0u);
+}
+
+TEST_F(InstallSupport, On64BitWindowsKelpGetsProgramW6432AndKelp32TheX86Folder) {
+    AsWow64();
+    CInstallSupport install;
+    EXPECT_EQ(install.ExpectedPluginPath(0), native64Root_ + L"\\Corvane\\Shared\\Farlink\\" +
+                                                 version_ + L"\\vcbrdp.dll");
+    EXPECT_EQ(install.ExpectedPluginPath(1), X86Path());
+    EXPECT_EQ(install.BuildPluginPath(true), X86Path());
+}
+
+TEST_F(InstallSupport, MissingVersionJoinsTheSeparatorsAndSwitchesRdpOff) {
+    SetString(HKEY_LOCAL_MACHINE, VersionKey(), L"ProductCode", L"{CODE}");
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kProductKey, L"Version");
+    CInstallSupport install;
+    EXPECT_EQ(install.Version(), L"");
+    EXPECT_EQ(install.BuildPluginPath(false),
+              L"C:\\Program Files\\Corvane\\Shared\\Farlink\\\\vcbrdp.dll");
+    EXPECT_TRUE(install.IsRdpSupportDisabled());
+    EXPECT_EQ(install.ReadProductCode(), L"");
+
+    // A version that appears later is picked up by RefreshVersion.
+    SetString(HKEY_LOCAL_MACHINE, kProductKey, L"Version", version_);
+    install.RefreshVersion();
+    EXPECT_EQ(install.ReadProductCode(), L"{CODE}");
+    EXPECT_FALSE(install.IsRdpSupportDisabled());
+}
+
+TEST_F(InstallSupport, RdpSupportIsOffUnlessANonzeroNumberOfAtMostFourBytes) {
+    CInstallSupport install;
+    SetRdpSupport(7);
+    EXPECT_FALSE(install.IsRdpSupportDisabled());
+    SetRdpSupport(0);
+    EXPECT_TRUE(install.IsRdpSupportDisabled());
+    ULONGLONG wide = 1;
+    SetRaw(HKEY_LOCAL_MACHINE, VersionKey(), L"RDP Support", REG_QWORD, &wide, sizeof wide);
+    EXPECT_TRUE(install.IsRdpSupportDisabled());
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, VersionKey().c_str(), L"RDP Support");
+    EXPECT_TRUE(install.IsRdpSupportDisabled());
+}
+
+TEST_F(InstallSupport, StateCheckReadsKelpForBothEntriesOn32BitWindows) {
+    WriteAddin(kKelp, L"C:\\kelp.dll", 0);
+    WriteAddin(kKelp32, L"C:\\kelp32.dll", 1);
+    CInstallSupport install;
+    std::wstring name;
+    bool view = true;
+    ASSERT_TRUE(install.ReadAddinRegistration(1, name, &view));
+    EXPECT_EQ(name, L"C:\\kelp.dll");
+    EXPECT_FALSE(view);
+
+    AsWow64();
+    ASSERT_TRUE(install.ReadAddinRegistration(1, name, &view));
+    EXPECT_EQ(name, L"C:\\kelp32.dll");
+    EXPECT_TRUE(view);
+}
+
+TEST_F(InstallSupport, StateCheckLeavesItsOutputsAloneWhenNothingCanBeRead) {
+    CInstallSupport install;
+    std::wstring name = L"before";
+    bool view = true;
+    EXPECT_FALSE(install.ReadAddinRegistration(0, name, &view));
+    EXPECT_EQ(name, L"before");
+    EXPECT_TRUE(view);
+
+    // A "Name" longer than 260 units does not fit the buffer: not found.
+    WriteAddin(kKelp, std::wstring(300, L'x'));
+    EXPECT_FALSE(install.ReadAddinRegistration(0, name, &view));
+    EXPECT_EQ(name, L"before");
+
+    // A missing "View Enabled" reads as off.
+    WriteAddin(kKelp, L"C:\\kelp.dll", -1);
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKelp, L"View Enabled");
+    EXPECT_TRUE(install.ReadAddinRegistration(0, name, &view));
+    EXPECT_FALSE(view);
+}
+
+TEST_F(InstallSupport, RepairTestWantsTheExactNameAndAnyViewEnabled) {
+    CInstallSupport install;
+    WriteAddin(kKelp, NativePath(), 0);
+    EXPECT_TRUE(install.AddinRegistrationMatches(kKelp, NativePath()));
+    WriteAddin(kKelp, NativePath(), -1);
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKelp, L"View Enabled");
+    EXPECT_FALSE(install.AddinRegistrationMatches(kKelp, NativePath()));
+    std::wstring upper = NativePath();
+    for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
+    WriteAddin(kKelp, upper, 1);
+    EXPECT_FALSE(install.AddinRegistrationMatches(kKelp, NativePath()));
+}
+
+TEST_F(InstallSupport, AddOn32BitWindowsWritesOnlyKelp) {
+    CInstallSupport install;
+    ASSERT_TRUE(install.RepairAddinRegistrations());
+    std::wstring name;
+    ASSERT_TRUE(ReadName(kKelp, &name));
+    EXPECT_EQ(name, NativePath());
+    DWORD view = 0;
+    ASSERT_TRUE(GetDword(HKEY_CURRENT_USER, kKelp, L"View Enabled", &view));
+    EXPECT_EQ(view, 1u);
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kKelp32));
+}
+
+TEST_F(InstallSupport, AddOn64BitWindowsWritesBothKeysWithTheirOwnPaths) {
+    AsWow64();
+    CInstallSupport install;
+    ASSERT_TRUE(install.AddAddinRegistrations());
+    std::wstring name;
+    ASSERT_TRUE(ReadName(kKelp, &name));
+    EXPECT_EQ(name, NativePath());
+    ASSERT_TRUE(ReadName(kKelp32, &name));
+    EXPECT_EQ(name, X86Path());
+}
+
+TEST_F(InstallSupport, AddRewritesWrongCaseAndMissingViewEnabledButKeepsAMatch) {
+    AsWow64();
+    std::wstring upper = NativePath();
+    for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
+    WriteAddin(kKelp, upper, 1);
+    WriteAddin(kKelp32, X86Path(), -1);
+    CInstallSupport install;
+    ASSERT_TRUE(install.AddAddinRegistrations());
+    std::wstring name;
+    ASSERT_TRUE(ReadName(kKelp, &name));
+    EXPECT_EQ(name, NativePath());
+    DWORD view = 0;
+    ASSERT_TRUE(GetDword(HKEY_CURRENT_USER, kKelp32, L"View Enabled", &view));
+    EXPECT_EQ(view, 1u);
+
+    // Both keys match now; a "View Enabled" of 0 still matches and is not touched.
+    SetDword(HKEY_CURRENT_USER, kKelp, L"View Enabled", 0);
+    ASSERT_TRUE(install.AddAddinRegistrations());
+    ASSERT_TRUE(GetDword(HKEY_CURRENT_USER, kKelp, L"View Enabled", &view));
+    EXPECT_EQ(view, 0u);
+}
+
+TEST_F(InstallSupport, AFailedFirstWriteSkipsTheSecond) {
+    AsWow64();
+    WriteAddin(kKelp, L"C:\\other\\vcbrdp.dll");
+    WriteBlockedKey blocked(HKEY_CURRENT_USER, kKelp);
+    ASSERT_TRUE(blocked.Blocked());
+    CInstallSupport install;
+    EXPECT_FALSE(install.RepairAddinRegistrations());
+    std::wstring name;
+    ASSERT_TRUE(ReadName(kKelp, &name));
+    EXPECT_EQ(name, L"C:\\other\\vcbrdp.dll");
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kKelp32));
+}
+
+TEST_F(InstallSupport, RemoveDeletesOnlyKeysNamingThisPlugin) {
+    AsWow64();
+    SetRdpSupport(0);
+    WriteAddin(kKelp, NativePath());
+    WriteAddin(kKelp32, X86Path());
+    CInstallSupport install;
+    ASSERT_TRUE(install.RepairAddinRegistrations());
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kKelp));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kKelp32));
+
+    // Another product's plug-in, and ours without "View Enabled", stay.
+    WriteAddin(kKelp, L"C:\\Other\\vcbrdp.dll");
+    WriteAddin(kKelp32, X86Path(), -1);
+    ASSERT_TRUE(install.RepairAddinRegistrations());
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kKelp));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kKelp32));
+}
+
+TEST_F(InstallSupport, RemoveOn32BitWindowsLeavesKelp32Alone) {
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, VersionKey().c_str(), L"RDP Support");
+    WriteAddin(kKelp, NativePath());
+    WriteAddin(kKelp32, NativePath());
+    CInstallSupport install;
+    ASSERT_TRUE(install.RepairAddinRegistrations());
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kKelp));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kKelp32));
+}
+
+// The installer writes the installation keys in the 64-bit view; the product
+// (a 32-bit process) must not read its own Wow6432Node copy. Uses the real
+// HKLM of the prefix, since the scratch hive has no views.
+class InstallRegistryViews : public ::testing::Test {
+protected:
+    void SetUp() override { Clean(); }
+    void TearDown() override { Clean(); }
+    static void Clean() {
+        testing_support::DeleteKeyTree(HKEY_LOCAL_MACHINE, kProductKey, KEY_WOW64_64KEY);
+        testing_support::DeleteKeyTree(HKEY_LOCAL_MACHINE, kProductKey, KEY_WOW64_32KEY);
+    }
+};
+
+TEST_F(InstallRegistryViews, VersionAndProductCodeComeFromThe64BitView) {
+    std::wstring key = std::wstring(kProductKey) + L"\\8.1";
+    ASSERT_TRUE(SetString(HKEY_LOCAL_MACHINE, kProductKey, L"Version", L"8.1", KEY_WOW64_32KEY));
+    ASSERT_TRUE(SetString(HKEY_LOCAL_MACHINE, key, L"ProductCode", L"{32}", KEY_WOW64_32KEY));
+    EXPECT_EQ(CInstallSupport().Version(), L"");
+
+    ASSERT_TRUE(SetString(HKEY_LOCAL_MACHINE, kProductKey, L"Version", L"8.1", KEY_WOW64_64KEY));
+    CInstallSupport install;
+    EXPECT_EQ(install.Version(), L"8.1");
+    EXPECT_EQ(install.ReadProductCode(), L"");
+    ASSERT_TRUE(SetString(HKEY_LOCAL_MACHINE, key, L"ProductCode", L"{64}", KEY_WOW64_64KEY));
+    EXPECT_EQ(install.ReadProductCode(), L"{64}");
+}
+
+}  // namespace
+}  // namespace detection_tests
