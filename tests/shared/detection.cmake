@@ -1,0 +1,29 @@
+# Component model, detector, installation support and process scan, against
+# Wine's real registry, files and processes.
+include(${CMAKE_CURRENT_LIST_DIR}/../doubles/clients/clients.cmake)
+
+add_library(farlink_detection_testing STATIC
+  shared/SeededRegistry.cpp
+  shared/InstallFixture.cpp
+  shared/WriteBlockedKey.cpp
+)
+target_link_libraries(farlink_detection_testing PUBLIC farlink_detection farlink_testing
+  farlink_options)
+
+farlink_add_gtest(detection_install_tests
+  SOURCES shared/InstallSupportTest.cpp
+  LIBS farlink_detection_testing)
+
+farlink_add_gtest(detection_model_tests
+  SOURCES
+    shared/ComponentModelTest.cpp
+    shared/DetectorTest.cpp
+    shared/RdpComponentTest.cpp
+  LIBS farlink_detection_testing)
+
+farlink_add_gtest(detection_scan_tests
+  SOURCES
+    shared/ProcessScanTest.cpp
+    shared/ClientDoubles.cpp
+  LIBS farlink_detection_testing psapi
+  DEPENDS client_double plugin_double)
