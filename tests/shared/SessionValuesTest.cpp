@@ -27,18 +27,6 @@ TEST(BufferToInt, ReadsOneTwoAndFourBytesOnly) {
         EXPECT_EQ(row.converts, BufferToInt(ones, row.bytes, &value)) << row.bytes << " bytes";
         EXPECT_EQ(row.converts ? row.value : 12345, value) << row.bytes << " bytes";
     }
-}
-
-TEST(BufferToInt, ReadsLittleEndianFromAnyAlignment) {
-    const std::uint8_t raw[6] = {0x00, 0x02, 0x01, 0x00, 0x00, 0x00};
-    int value = 0;
-    ASSERT_TRUE(BufferToInt(raw + 1, 2, &value));
-    EXPECT_EQ(0x0102, value);
-    ASSERT_TRUE(BufferToInt(raw + 1, 4, &value));
-    EXPECT_EQ(0x0102, value);
-}
-
-TEST(BufferToInt, NullBufferIsNoValue) {
     int value = 7;
     EXPECT_FALSE(BufferToInt(nullptr, 4, &value));
     EXPECT_EQ(7, value);
