@@ -6,30 +6,18 @@ namespace testing_support {
 
 namespace {
 
-// Binds a TCP socket to 127.0.0.1 on a port the system picks; returns it and its port.
+// A TCP socket bound to 127.0.0.1 on a port the system picks, and that port.
 SOCKET BindLoopback(unsigned short* port) {
-    SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (s == INVALID_SOCKET) return s;
+    ScopedSocket s(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     sockaddr_in address = {};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
     int length = sizeof address;
-    if (::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ::closesocket(s);
+    if (!s || ::bind(s.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::getsockname(s.Get(), reinterpret_cast<sockaddr*>(&address), &length) != 0)
         return INVALID_SOCKET;
-    }
     *port = ntohs(address.sin_port);
-    return s;
-}
-
-const char* Reason(int status) {
-    switch (status) {
-    case 200: return "OK";
-    case 404: return "Not Found";
-    default: return "Status";
-    }
+    return s.Release();
 }
 
 }  // namespace
@@ -40,8 +28,8 @@ bool LoopbackHttpServer::Start(int status, DWORD lifetimeMs) {
     WSADATA data;
     if (::WSAStartup(MAKEWORD(2, 2), &data) != 0) return false;
     wsaStarted_ = true;
-    listener_ = BindLoopback(&port_);
-    if (listener_ == INVALID_SOCKET || ::listen(listener_, 4) != 0) return false;
+    listener_.Reset(BindLoopback(&port_));
+    if (!listener_ || ::listen(listener_.Get(), 4) != 0) return false;
     thread_ = std::thread(&LoopbackHttpServer::Serve, this, status, lifetimeMs);
     return true;
 }
@@ -49,8 +37,7 @@ bool LoopbackHttpServer::Start(int status, DWORD lifetimeMs) {
 void LoopbackHttpServer::Stop() {
     stop_ = true;
     if (thread_.joinable()) thread_.join();
-    if (listener_ != INVALID_SOCKET) ::closesocket(listener_);
-    listener_ = INVALID_SOCKET;
+    listener_.Reset();
     if (wsaStarted_) ::WSACleanup();
     wsaStarted_ = false;
 }
@@ -69,18 +56,16 @@ void LoopbackHttpServer::Serve(int status, DWORD lifetimeMs) {
         // Short waits so Stop() and the time limit are noticed promptly.
         fd_set readable;
         FD_ZERO(&readable);
-        FD_SET(listener_, &readable);
+        FD_SET(listener_.Get(), &readable);
         timeval wait = {0, 50 * 1000};
         if (::select(0, &readable, nullptr, nullptr, &wait) <= 0) continue;
-        SOCKET client = ::accept(listener_, nullptr, nullptr);
-        if (client == INVALID_SOCKET) continue;
-        Answer(client, status);
-        ::closesocket(client);
+        ScopedSocket client(::accept(listener_.Get(), nullptr, nullptr));
+        if (client) Answer(client.Get(), status);
     }
 }
 
 void LoopbackHttpServer::Answer(SOCKET client, int status) {
-    // Read the request head, at most 8 KB or 2 s.
+    // The request head, at most 8 KB or 2 s.
     DWORD timeout = 2000;
     ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout),
                  sizeof timeout);
@@ -97,12 +82,10 @@ void LoopbackHttpServer::Answer(SOCKET client, int status) {
         haveFirstLine_ = true;
     }
     ++requests_;
-    const std::string body = "{}";
-    std::string response = "HTTP/1.1 " + std::to_string(status) + " " + Reason(status) +
-                           "\r\nContent-Type: application/json\r\nContent-Length: " +
-                           std::to_string(body.size()) +
+    std::string response = "HTTP/1.1 " + std::to_string(status) +
+                           " Test\r\nContent-Type: application/json\r\nContent-Length: 2"
                            "\r\nCache-Control: no-store, no-cache\r\nPragma: no-cache"
-                           "\r\nConnection: close\r\n\r\n" + body;
+                           "\r\nConnection: close\r\n\r\n{}";
     ::send(client, response.data(), static_cast<int>(response.size()), 0);
     ::shutdown(client, SD_SEND);
 }
@@ -111,10 +94,10 @@ unsigned short UnusedLoopbackPort() {
     WSADATA data;
     if (::WSAStartup(MAKEWORD(2, 2), &data) != 0) return 0;
     unsigned short port = 0;
-    SOCKET s = BindLoopback(&port);
-    if (s != INVALID_SOCKET) ::closesocket(s);
+    ScopedSocket s(BindLoopback(&port));
+    s.Reset();
     ::WSACleanup();
-    return s == INVALID_SOCKET ? 0 : port;
+    return port;
 }
 
 }  // namespace testing_support

@@ -12,6 +12,29 @@
 
 namespace testing_support {
 
+// A socket that closes itself.
+class ScopedSocket {
+public:
+    explicit ScopedSocket(SOCKET s = INVALID_SOCKET) : s_(s) {}
+    ~ScopedSocket() { Reset(); }
+    ScopedSocket(const ScopedSocket&) = delete;
+    ScopedSocket& operator=(const ScopedSocket&) = delete;
+    SOCKET Get() const { return s_; }
+    SOCKET Release() {
+        SOCKET s = s_;
+        s_ = INVALID_SOCKET;
+        return s;
+    }
+    explicit operator bool() const { return s_ != INVALID_SOCKET; }
+    void Reset(SOCKET s = INVALID_SOCKET) {
+        if (s_ != INVALID_SOCKET) ::closesocket(s_);
+        s_ = s;
+    }
+
+private:
+    SOCKET s_;
+};
+
 class LoopbackHttpServer {
 public:
     LoopbackHttpServer() = default;
@@ -34,7 +57,7 @@ private:
     void Serve(int status, DWORD lifetimeMs);
     void Answer(SOCKET client, int status);
 
-    SOCKET listener_ = INVALID_SOCKET;
+    ScopedSocket listener_;
     unsigned short port_ = 0;
     bool wsaStarted_ = false;
     std::atomic<bool> stop_{false};

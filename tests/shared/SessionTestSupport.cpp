@@ -8,6 +8,8 @@
 #include "common/LoopbackHttpServer.h"
 #include "common/RegistryOverride.h"
 #include "common/TestPaths.h"
+#include "win/RegKey.h"
+#include "win/ScopedHandle.h"
 
 namespace session_testing {
 
@@ -119,13 +121,10 @@ VendorLibraryFolder::~VendorLibraryFolder() {
 bool VendorLibraryFolder::Install(const wchar_t* builtName, const wchar_t* vendorName) {
     std::wstring target = folder_ + L"\\" + vendorName;
     if (builtName == kNotALibrary) {
-        HANDLE file = ::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                                    nullptr);
-        if (file == INVALID_HANDLE_VALUE) return false;
+        win::ScopedHandle file(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr,
+                                             CREATE_ALWAYS, 0, nullptr));
         DWORD written = 0;
-        ::WriteFile(file, "not a library\r\n", 15, &written, nullptr);
-        ::CloseHandle(file);
-        return written == 15;
+        return file && ::WriteFile(file.Get(), "not a library\r\n", 15, &written, nullptr);
     }
     return ::CopyFileW(testing_support::BesideExe(builtName).c_str(), target.c_str(), FALSE) != 0;
 }
@@ -141,23 +140,16 @@ std::wstring GetVariable(const wchar_t* name) {
 }
 
 bool CreateKey(HKEY root, const wchar_t* path) {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(key);
-    return true;
+    win::RegKey key;
+    return key.Create(root, path, KEY_ALL_ACCESS) == ERROR_SUCCESS;
 }
 
 bool WriteValue(HKEY root, const wchar_t* path, const wchar_t* name, DWORD type,
                 const void* data, DWORD bytes) {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    LONG rc = ::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), bytes);
-    ::RegCloseKey(key);
-    return rc == ERROR_SUCCESS;
+    win::RegKey key;
+    return key.Create(root, path, KEY_ALL_ACCESS) == ERROR_SUCCESS &&
+           ::RegSetValueExW(key.Get(), name, 0, type, static_cast<const BYTE*>(data), bytes) ==
+               ERROR_SUCCESS;
 }
 
 bool WriteString(HKEY root, const wchar_t* path, const wchar_t* name, const wchar_t* text) {
@@ -171,16 +163,14 @@ bool WriteDword(HKEY root, const wchar_t* path, const wchar_t* name, DWORD value
 
 bool ReadValue(HKEY root, const wchar_t* path, const wchar_t* name, DWORD* type,
                std::vector<BYTE>* data) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    win::RegKey key;
     DWORD bytes = 0;
-    LONG rc = ::RegQueryValueExW(key, name, nullptr, type, nullptr, &bytes);
-    if (rc == ERROR_SUCCESS) {
-        data->assign(bytes, 0);
-        rc = ::RegQueryValueExW(key, name, nullptr, type, data->data(), &bytes);
-    }
-    ::RegCloseKey(key);
-    return rc == ERROR_SUCCESS;
+    if (key.Open(root, path, KEY_READ) != ERROR_SUCCESS ||
+        ::RegQueryValueExW(key.Get(), name, nullptr, type, nullptr, &bytes) != ERROR_SUCCESS)
+        return false;
+    data->assign(bytes, 0);
+    return ::RegQueryValueExW(key.Get(), name, nullptr, type, data->data(), &bytes) ==
+           ERROR_SUCCESS;
 }
 
 }  // namespace session_testing

@@ -33,7 +33,8 @@ private:
 };
 
 // Sends the metadata request to `origin` ("http://127.0.0.1:<port>", a loopback
-// server of the test) instead of the metadata service; the path stays.
+// server of the test) instead of the metadata service; the path stays. The
+// text is kept by pointer and must outlive the override.
 class ScopedMetadataOriginOverride {
 public:
     explicit ScopedMetadataOriginOverride(const wchar_t* origin);
