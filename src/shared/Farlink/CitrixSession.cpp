@@ -28,8 +28,9 @@ bool IsCitrixSession() {
     if (length == 0 || length >= MAX_PATH) return false;
 
     // Loaded from the path the search gave, so the search and the binding agree
-    // on the file. The library outlives the buffer it allocates (declared first).
-    win::ScopedLibrary library(::LoadLibraryW(path));
+    // on the file; its own dependencies then resolve from its folder first. The
+    // library outlives the buffer it allocates (declared first).
+    win::ScopedLibrary library(::LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
     auto query = library.GetFunction<WFQuerySessionInformationWFn>("WFQuerySessionInformationW");
     auto freeMemory = library.GetFunction<WFFreeMemoryFn>("WFFreeMemory");
     // Without its free function the library's buffer could not go back to it.
