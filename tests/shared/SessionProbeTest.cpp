@@ -5,6 +5,7 @@
 // probe's UUID is faked and its metadata request goes to a loopback server.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
