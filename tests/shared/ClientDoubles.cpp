@@ -21,7 +21,7 @@ ClientDoubles::~ClientDoubles() {
     testing_support::RemoveTree(dir_);
 }
 
-bool ClientDoubles::Start(const std::wstring& exeName, const wchar_t* loadDll) {
+bool ClientDoubles::Start(const std::wstring& exeName, const wchar_t* loadDll, bool wait) {
     std::wstring exe = dir_ + L"\\" + exeName;
     if (!testing_support::FileExists(exe) &&
         !::CopyFileW(testing_support::BesideExe(L"client_double.exe").c_str(), exe.c_str(), TRUE))
@@ -30,9 +30,16 @@ bool ClientDoubles::Start(const std::wstring& exeName, const wchar_t* loadDll) {
     if (loadDll) command += std::wstring(L" --load ") + loadDll;
     auto child = std::make_unique<testing_support::ChildProcess>();
     if (!child->Start(command, true)) return false;
-    bool ready = child->WaitForOutput(loadDll ? "ready 1" : "ready", 15000);
+    bool ready = !wait || child->WaitForOutput(loadDll ? "ready 1" : "ready", 15000);
     children_.push_back(std::move(child));
     return ready;
+}
+
+bool ClientDoubles::WaitAllReady() {
+    for (auto& child : children_) {
+        if (!child->WaitForOutput("ready", 30000)) return false;
+    }
+    return true;
 }
 
 void ClientDoubles::StopAll() {
