@@ -41,15 +41,6 @@ TEST(DetectorEnumeration, LocalSessionYieldsAllSixInListOrderEachTime) {
     EXPECT_EQ(detector.IsRegistered(false), 0);
 }
 
-TEST(DetectorEnumeration, NextWithoutAFirstStepYieldsNothing) {
-    SeededRegistry registry(L"Local");
-    RemoteComponentDetector detector;
-    bool first = false;
-    ComponentHolder c;
-    EXPECT_FALSE(detector.NextComponent(first, c));
-    EXPECT_EQ(c, nullptr);
-}
-
 TEST(DetectorEnumeration, RemoteSessionYieldsOnlyItsOwnComponent) {
     SeededRegistry registry(L"rdp");
     RemoteComponentDetector detector;

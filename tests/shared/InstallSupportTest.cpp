@@ -3,6 +3,7 @@
 
 #include "common/RegistryOverride.h"
 #include "shared/Farlink/CInstallSupport.h"
+#include "shared/Farlink/ReinstallFeature.h"
 #include "shared/InstallFixture.h"
 #include "shared/WriteBlockedKey.h"
 
@@ -13,119 +14,79 @@ namespace {
 
 using InstallSupport = InstallFixture;
 
-TEST_F(InstallSupport, On32BitWindowsBothEntriesExpectTheProgramFilesPlugin) {
-    CInstallSupport install;
-    EXPECT_EQ(install.Version(), version_);
-    EXPECT_EQ(install.ExpectedPluginPath(0), NativePath());
-    EXPECT_EQ(install.ExpectedPluginPath(1), NativePath());
-    EXPECT_EQ(NativePath().rfind(L"C:\\Program Files\\Corvane\\Shared\\Farlink\\", 0), 0u);
+std::wstring Upper(std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(towupper(c));
+    return text;
 }
 
-TEST_F(InstallSupport, On64BitWindowsKelpGetsProgramW6432AndKelp32TheX86Folder) {
-    AsWow64();
+TEST_F(InstallSupport, PluginPathsOn32And64BitWindows) {
     CInstallSupport install;
+    EXPECT_EQ(install.ExpectedPluginPath(0), L"C:\\Program Files\\Corvane\\Shared\\Farlink\\" +
+                                                 version_ + L"\\vcbrdp.dll");
+    EXPECT_EQ(install.ExpectedPluginPath(1), install.ExpectedPluginPath(0));
+    AsWow64();
     EXPECT_EQ(install.ExpectedPluginPath(0), native64Root_ + L"\\Corvane\\Shared\\Farlink\\" +
                                                  version_ + L"\\vcbrdp.dll");
     EXPECT_EQ(install.ExpectedPluginPath(1), X86Path());
-    EXPECT_EQ(install.BuildPluginPath(true), X86Path());
 }
 
 TEST_F(InstallSupport, MissingVersionJoinsTheSeparatorsAndSwitchesRdpOff) {
     SetString(HKEY_LOCAL_MACHINE, VersionKey(), L"ProductCode", L"{CODE}");
     ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kProductKey, L"Version");
     CInstallSupport install;
-    EXPECT_EQ(install.Version(), L"");
     EXPECT_EQ(install.BuildPluginPath(false),
               L"C:\\Program Files\\Corvane\\Shared\\Farlink\\\\vcbrdp.dll");
     EXPECT_TRUE(install.IsRdpSupportDisabled());
     EXPECT_EQ(install.ReadProductCode(), L"");
-
-    // A version that appears later is picked up by RefreshVersion.
     SetString(HKEY_LOCAL_MACHINE, kProductKey, L"Version", version_);
     install.RefreshVersion();
     EXPECT_EQ(install.ReadProductCode(), L"{CODE}");
-    EXPECT_FALSE(install.IsRdpSupportDisabled());
 }
 
-TEST_F(InstallSupport, RdpSupportIsOffUnlessANonzeroNumberOfAtMostFourBytes) {
+TEST_F(InstallSupport, RdpSupportIsOnOnlyForANonzeroNumberOfAtMostFourBytes) {
     CInstallSupport install;
-    SetRdpSupport(7);
     EXPECT_FALSE(install.IsRdpSupportDisabled());
     SetRdpSupport(0);
     EXPECT_TRUE(install.IsRdpSupportDisabled());
     ULONGLONG wide = 1;
     SetRaw(HKEY_LOCAL_MACHINE, VersionKey(), L"RDP Support", REG_QWORD, &wide, sizeof wide);
     EXPECT_TRUE(install.IsRdpSupportDisabled());
-    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, VersionKey().c_str(), L"RDP Support");
-    EXPECT_TRUE(install.IsRdpSupportDisabled());
 }
 
-TEST_F(InstallSupport, StateCheckReadsKelpForBothEntriesOn32BitWindows) {
+TEST_F(InstallSupport, StateCheckReadsTheKeyOfItsEntry) {
     WriteAddin(kKelp, L"C:\\kelp.dll", 0);
     WriteAddin(kKelp32, L"C:\\kelp32.dll", 1);
     CInstallSupport install;
     std::wstring name;
     bool view = true;
-    ASSERT_TRUE(install.ReadAddinRegistration(1, name, &view));
+    ASSERT_TRUE(install.ReadAddinRegistration(1, name, &view));  // 32-bit Windows: KELP
     EXPECT_EQ(name, L"C:\\kelp.dll");
     EXPECT_FALSE(view);
-
     AsWow64();
     ASSERT_TRUE(install.ReadAddinRegistration(1, name, &view));
     EXPECT_EQ(name, L"C:\\kelp32.dll");
     EXPECT_TRUE(view);
-}
 
-TEST_F(InstallSupport, StateCheckLeavesItsOutputsAloneWhenNothingCanBeRead) {
-    CInstallSupport install;
-    std::wstring name = L"before";
-    bool view = true;
-    EXPECT_FALSE(install.ReadAddinRegistration(0, name, &view));
-    EXPECT_EQ(name, L"before");
-    EXPECT_TRUE(view);
-
-    // A "Name" longer than 260 units does not fit the buffer: not found.
+    // A "Name" too long for 260 units is not found, and the outputs stay.
     WriteAddin(kKelp, std::wstring(300, L'x'));
+    name = L"before";
     EXPECT_FALSE(install.ReadAddinRegistration(0, name, &view));
     EXPECT_EQ(name, L"before");
-
-    // A missing "View Enabled" reads as off.
-    WriteAddin(kKelp, L"C:\\kelp.dll", -1);
-    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKelp, L"View Enabled");
-    EXPECT_TRUE(install.ReadAddinRegistration(0, name, &view));
-    EXPECT_FALSE(view);
 }
 
-TEST_F(InstallSupport, RepairTestWantsTheExactNameAndAnyViewEnabled) {
-    CInstallSupport install;
-    WriteAddin(kKelp, NativePath(), 0);
-    EXPECT_TRUE(install.AddinRegistrationMatches(kKelp, NativePath()));
-    WriteAddin(kKelp, NativePath(), -1);
-    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKelp, L"View Enabled");
-    EXPECT_FALSE(install.AddinRegistrationMatches(kKelp, NativePath()));
-    std::wstring upper = NativePath();
-    for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
-    WriteAddin(kKelp, upper, 1);
-    EXPECT_FALSE(install.AddinRegistrationMatches(kKelp, NativePath()));
-}
-
-TEST_F(InstallSupport, AddOn32BitWindowsWritesOnlyKelp) {
+TEST_F(InstallSupport, AddWritesKelpOn32BitWindowsAndBothKeysOn64Bit) {
     CInstallSupport install;
     ASSERT_TRUE(install.RepairAddinRegistrations());
     std::wstring name;
+    DWORD view = 0;
     ASSERT_TRUE(ReadName(kKelp, &name));
     EXPECT_EQ(name, NativePath());
-    DWORD view = 0;
     ASSERT_TRUE(GetDword(HKEY_CURRENT_USER, kKelp, L"View Enabled", &view));
     EXPECT_EQ(view, 1u);
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kKelp32));
-}
 
-TEST_F(InstallSupport, AddOn64BitWindowsWritesBothKeysWithTheirOwnPaths) {
     AsWow64();
-    CInstallSupport install;
-    ASSERT_TRUE(install.AddAddinRegistrations());
-    std::wstring name;
+    ASSERT_TRUE(install.RepairAddinRegistrations());
     ASSERT_TRUE(ReadName(kKelp, &name));
     EXPECT_EQ(name, NativePath());
     ASSERT_TRUE(ReadName(kKelp32, &name));
@@ -134,20 +95,18 @@ TEST_F(InstallSupport, AddOn64BitWindowsWritesBothKeysWithTheirOwnPaths) {
 
 TEST_F(InstallSupport, AddRewritesWrongCaseAndMissingViewEnabledButKeepsAMatch) {
     AsWow64();
-    std::wstring upper = NativePath();
-    for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
-    WriteAddin(kKelp, upper, 1);
+    WriteAddin(kKelp, Upper(NativePath()), 1);
     WriteAddin(kKelp32, X86Path(), -1);
     CInstallSupport install;
     ASSERT_TRUE(install.AddAddinRegistrations());
     std::wstring name;
+    DWORD view = 0;
     ASSERT_TRUE(ReadName(kKelp, &name));
     EXPECT_EQ(name, NativePath());
-    DWORD view = 0;
     ASSERT_TRUE(GetDword(HKEY_CURRENT_USER, kKelp32, L"View Enabled", &view));
     EXPECT_EQ(view, 1u);
 
-    // Both keys match now; a "View Enabled" of 0 still matches and is not touched.
+    // Any "View Enabled", even 0, makes a match that is left as it is.
     SetDword(HKEY_CURRENT_USER, kKelp, L"View Enabled", 0);
     ASSERT_TRUE(install.AddAddinRegistrations());
     ASSERT_TRUE(GetDword(HKEY_CURRENT_USER, kKelp, L"View Enabled", &view));
@@ -177,7 +136,7 @@ TEST_F(InstallSupport, RemoveDeletesOnlyKeysNamingThisPlugin) {
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kKelp));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kKelp32));
 
-    // Another product's plug-in, and ours without "View Enabled", stay.
+    // Another plug-in, and ours without "View Enabled", stay.
     WriteAddin(kKelp, L"C:\\Other\\vcbrdp.dll");
     WriteAddin(kKelp32, X86Path(), -1);
     ASSERT_TRUE(install.RepairAddinRegistrations());
@@ -185,14 +144,20 @@ TEST_F(InstallSupport, RemoveDeletesOnlyKeysNamingThisPlugin) {
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kKelp32));
 }
 
-TEST_F(InstallSupport, RemoveOn32BitWindowsLeavesKelp32Alone) {
+TEST_F(InstallSupport, AbsentRdpSupportRemovesAndOn32BitWindowsSparesKelp32) {
     ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, VersionKey().c_str(), L"RDP Support");
     WriteAddin(kKelp, NativePath());
     WriteAddin(kKelp32, NativePath());
-    CInstallSupport install;
-    ASSERT_TRUE(install.RepairAddinRegistrations());
+    ASSERT_TRUE(CInstallSupport().RepairAddinRegistrations());
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kKelp));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kKelp32));
+}
+
+TEST(ReinstallFeatureWithoutProduct, FailsWhenTheInstallerRefuses) {
+    EXPECT_EQ(sharedfarlink::ReinstallFeature(L"", L"RASClient"), 0);
+    EXPECT_EQ(sharedfarlink::ReinstallFeature(L"{00000000-0000-0000-0000-000000000000}",
+                                              L"RASClient"),
+              0);
 }
 
 // The installer writes the installation keys in the 64-bit view; the product
