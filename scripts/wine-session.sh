@@ -11,7 +11,8 @@ _wine_session_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 _wine_settings() {
   # Crash dialog off: a crashing test must fail, not wait for a click nobody
-  # makes. Proxy at a dead loopback port: nothing may leave the machine.
+  # makes. Proxy at a dead loopback port: nothing may leave the machine; only
+  # 127.0.0.1 goes direct, for the tests' own loopback servers.
   # A Wine desktop: title bars and prompt BM_CLICK without a window manager.
   cat <<'REG'
 REGEDIT4
@@ -22,6 +23,7 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Internet Settings]
 "ProxyEnable"=dword:00000001
 "ProxyServer"="127.0.0.1:9"
+"ProxyOverride"="127.0.0.1"
 
 [HKEY_CURRENT_USER\Software\Wine\Explorer]
 "Desktop"="Default"

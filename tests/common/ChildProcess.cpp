@@ -13,6 +13,7 @@ bool ChildProcess::Start(const std::wstring& commandLine, bool captureOutput) {
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     win::ScopedHandle outWrite;
+    win::ScopedHandle childInput;
     if (captureOutput) {
         SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
         HANDLE r = nullptr, w = nullptr;
@@ -23,7 +24,12 @@ bool ChildProcess::Start(const std::wstring& commandLine, bool captureOutput) {
         si.dwFlags = STARTF_USESTDHANDLES;
         si.hStdOutput = w;
         si.hStdError = w;
-        si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+        HANDLE inRead = nullptr, inWrite = nullptr;
+        if (!::CreatePipe(&inRead, &inWrite, &sa, 0)) return false;
+        childInput.Reset(inRead);
+        inWrite_.Reset(inWrite);
+        ::SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
+        si.hStdInput = inRead;
     }
     std::vector<wchar_t> cmd(commandLine.begin(), commandLine.end());
     cmd.push_back(L'\0');

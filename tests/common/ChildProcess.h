@@ -17,7 +17,9 @@ public:
 
     // `commandLine` is the whole command line, program path included (quote it
     // yourself where it holds blanks). With `captureOutput` the child's stdout
-    // and stderr go to a pipe read by Output().
+    // and stderr go to a pipe read by Output(), and its stdin is a pipe that
+    // stays open until CloseInput() or the end of this object, so a child
+    // waiting for input waits for the test.
     bool Start(const std::wstring& commandLine, bool captureOutput = true);
 
     // Waits at most `ms`; true when the process ended, and then the exit code.
@@ -30,6 +32,9 @@ public:
     // Reads output until `needle` appears or `ms` pass; true when found.
     bool WaitForOutput(const std::string& needle, DWORD ms);
 
+    // Ends the child's input: a child waiting for a line goes on.
+    void CloseInput() { inWrite_.Close(); }
+
     void Kill();
     DWORD Pid() const { return pid_; }
     HANDLE Handle() const { return process_.Get(); }
@@ -39,6 +44,7 @@ private:
 
     win::ScopedHandle process_;
     win::ScopedHandle outRead_;
+    win::ScopedHandle inWrite_;
     std::string output_;
     DWORD pid_ = 0;
 };

@@ -136,6 +136,12 @@ bool Session::EnsureServer() {
     if (ui_) return true;
     HRESULT hr = ::CoCreateInstance(CLSID_FarlinkUI, nullptr, CLSCTX_LOCAL_SERVER,
                                     IID_IFarlinkUI, ui_.PutVoid());
+    if (hr == static_cast<HRESULT>(0x800706BA)) {
+        // A server that has just gone can leave its stale class object behind
+        // for one activation; the next one starts a fresh server.
+        hr = ::CoCreateInstance(CLSID_FarlinkUI, nullptr, CLSCTX_LOCAL_SERVER, IID_IFarlinkUI,
+                                ui_.PutVoid());
+    }
     PrintLine(L"create -> " + Hex(hr));
     return SUCCEEDED(hr);
 }

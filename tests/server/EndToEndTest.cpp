@@ -1,0 +1,95 @@
+// The server activated out of process by the bundled client, as the product
+// would: activation, the process id, argument checks, late binding, testers
+// whose process dies, and the server's end.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "server/ServerProcess.h"
+
+namespace {
+
+using server_testing::CountOf;
+using server_testing::ReportedPid;
+using server_testing::RunClient;
+using server_testing::RunServer;
+
+class EndToEndTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        // Wine activates only classes registered for the whole machine.
+        ASSERT_EQ(RunServer(L"/RegServer"), 0u);
+    }
+    void SetUp() override { ASSERT_TRUE(server_testing::WaitForNoServer(10000)); }
+};
+
+TEST_F(EndToEndTest, ActivatesOutOfProcessAndReportsTheServersPid) {
+    testing_support::ChildProcess holder;
+    ASSERT_TRUE(server_testing::StartClient(&holder, L"pid wait-input"));
+    ASSERT_TRUE(holder.WaitForOutput("pid=", 30000)) << holder.Output();
+    DWORD pid = ReportedPid(holder.Output());
+    ASSERT_NE(pid, 0u);
+    EXPECT_NE(pid, holder.Pid());
+    EXPECT_EQ(server_testing::ProcessImageName(pid), L"FarlinkUI.exe");
+
+    // Another object, from another client, lives in the same server.
+    std::string second;
+    ASSERT_EQ(RunClient(L"pid pid", &second), 0u) << second;
+    EXPECT_EQ(CountOf(second, "pid=" + std::to_string(pid) + " -> 0x00000000"), 2u) << second;
+    holder.CloseInput();
+    EXPECT_TRUE(holder.Wait(10000));
+}
+
+TEST_F(EndToEndTest, ArgumentChecksAndInterfaces) {
+    std::string out;
+    ASSERT_EQ(RunClient(L"connect-null qi-dispatch pid late-pid testprogress", &out), 0u) << out;
+    EXPECT_NE(out.find("connect-null -> 0x80004003"), std::string::npos) << out;
+    // IDispatch is reached through the dual interface, not by QueryInterface.
+    EXPECT_NE(out.find("qi-dispatch -> 0x80004002"), std::string::npos) << out;
+    std::string pid = std::to_string(ReportedPid(out));
+    EXPECT_NE(out.find("late-pid dispid=2 pid=" + pid + " -> 0x00000000"), std::string::npos) << out;
+    EXPECT_NE(out.find("testprogress Progress -> 0x00000000"), std::string::npos) << out;
+    EXPECT_NE(out.find("testprogress Completed -> 0x00000000"), std::string::npos) << out;
+}
+
+TEST_F(EndToEndTest, ServerExitsAboutASecondAfterTheLastRelease) {
+    std::string out;
+    ASSERT_EQ(RunClient(L"--tester name=T connect pid show sleep:500 release watch-exit", &out), 0u);
+    size_t at = out.find("server exit=0 ended=yes after=");
+    ASSERT_NE(at, std::string::npos) << out;
+    unsigned long after = std::strtoul(out.c_str() + at + 30, nullptr, 10);
+    // The pause after the message loop is one second; the bounds are loose
+    // on purpose, this is no timing test.
+    EXPECT_GE(after, 800ul) << out;
+    EXPECT_LT(after, 10000ul) << out;
+}
+
+TEST_F(EndToEndTest, ATesterWhoseClientDiedIsSkippedAndTheOthersServe) {
+    // The first client connects its tester and is killed; a second client's
+    // tester, connected later, is the one the dialog's probe finds. The doomed
+    // client lets go of its FarlinkUI object first: a reference held by a
+    // dead process would keep the server alive beyond this test.
+    testing_support::ChildProcess doomed;
+    ASSERT_TRUE(server_testing::StartClient(&doomed, L"--tester name=Doomed connect release wait-input"));
+    ASSERT_TRUE(doomed.WaitForOutput("released", 30000)) << doomed.Output();
+    testing_support::ChildProcess survivor;
+    ASSERT_TRUE(server_testing::StartClient(
+        &survivor, L"--tester name=Survivor,product={P} connect wait-input"));
+    ASSERT_TRUE(survivor.WaitForOutput("connect Survivor -> 0x00000000", 30000));
+    doomed.Kill();
+
+    std::string out;
+    ASSERT_EQ(RunClient(L"show sleep:1500 show sleep:1500", &out), 0u) << out;
+    ASSERT_TRUE(survivor.WaitForOutput("[Survivor] GetProductCode", 10000)) << survivor.Output();
+    std::string seen = survivor.Output();
+    EXPECT_EQ(CountOf(seen, "[Survivor] GetName"), 2u) << seen;
+    EXPECT_EQ(CountOf(seen, "[Survivor] GetRemoteAccessAuthorization"), 2u) << seen;
+    // The product code is asked once and then kept.
+    EXPECT_EQ(CountOf(seen, "[Survivor] GetProductCode"), 1u) << seen;
+    EXPECT_EQ(doomed.Output().find("GetName"), std::string::npos);
+    survivor.CloseInput();
+    EXPECT_TRUE(survivor.Wait(10000));
+}
+
+}  // namespace
