@@ -3,6 +3,7 @@ farlink_add_gtest(server_unit_tests
   SOURCES
     server/CommandLineTest.cpp
     server/DiagnosticLogTest.cpp
+    server/ProductImageTest.cpp
     server/RegistryScriptTest.cpp
     server/TesterListTest.cpp
     server/TypeLibraryTest.cpp
