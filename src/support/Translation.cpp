@@ -1,0 +1,101 @@
+#include "support/Translation.h"
+
+#include <windows.h>
+
+#include <cwchar>
+
+#include "lingua/LinguaInterface.h"
+#include "support/LocaleFolder.h"
+
+namespace support {
+
+namespace {
+
+constexpr wchar_t kDomain[] = L"FarlinkUI";
+constexpr wchar_t kLibraryName[] = L"Lingua.dll";
+constexpr wchar_t kEmptyMarker[] = L".EMPTY.";
+
+// Process-wide and unlocked: InitializeTranslation completes inside the first
+// ShowRemoteDesktopDialog call before the dialog thread is woken, and only the
+// dialog thread translates.
+struct TranslationState {
+    std::wstring libraryFolder;
+    // Never freed: texts the library handed out must outlive every caller.
+    HMODULE library = nullptr;
+    LinguaInterface* lingua = nullptr;
+    bool loadFailed = false;
+    bool initialized = false;
+};
+
+TranslationState& State() {
+    static TranslationState state;
+    return state;
+}
+
+// One attempt. A Lingua.dll already in the process (however it got there)
+// is used as is; GetModuleHandleExW takes a reference, as a load would.
+HMODULE LoadLingua(const std::wstring& folder, bool x86Subfolder) {
+    HMODULE module = nullptr;
+    if (::GetModuleHandleExW(0, kLibraryName, &module) && module) return module;
+    std::wstring path = folder;
+    if (!path.empty()) path += L'\\';
+    if (x86Subfolder) path += L"x86\\";
+    path += kLibraryName;
+    // With no folder the bare name takes the system's DLL search.
+    return ::LoadLibraryW(path.c_str());
+}
+
+bool ObtainInterface() {
+    TranslationState& state = State();
+    if (state.lingua) return true;
+    if (state.loadFailed) return false;
+    // Loaded afresh on every attempt until the interface is had; a library
+    // that is already in the process is found by name and only referenced.
+    HMODULE library = LoadLingua(state.libraryFolder, false);
+    if (!library) library = LoadLingua(state.libraryFolder, true);
+    if (!library) {
+        state.loadFailed = true;
+        return false;
+    }
+    state.library = library;
+    // A library without the export is not marked failed: the next call asks
+    // again and reaches the same answer.
+    auto getInterface = reinterpret_cast<GetLinguaInterfaceFn>(
+        reinterpret_cast<void*>(::GetProcAddress(library, kGetLinguaInterfaceExport)));
+    if (!getInterface) return false;
+    state.lingua = getInterface();
+    return state.lingua != nullptr;
+}
+
+}  // namespace
+
+void InitializeTranslation(const wchar_t* languageCode) {
+    TranslationState& state = State();
+    if (state.initialized) return;
+    state.initialized = true;
+
+    state.libraryFolder = ProgramFolder();
+    state.loadFailed = false;
+
+    const wchar_t* language = languageCode ? languageCode : L"";
+    LocaleFolderResult locale = FindLocaleFolder(language, {kDomain});
+
+    // Each step asks again: an interface that could not be had for one step
+    // gets the chance to load for the next, in the library's expected order.
+    if (ObtainInterface()) state.lingua->BindDomain(kDomain, locale.folder.c_str());
+    if (ObtainInterface()) state.lingua->SetModule(::GetModuleHandleW(nullptr), 0, 0);
+    if (ObtainInterface()) state.lingua->SetFlag(kLinguaNullWhenUnknown);
+    if (ObtainInterface()) state.lingua->SetLanguage(language);
+}
+
+std::wstring Translate(const wchar_t* context, const wchar_t* msgid) {
+    const wchar_t* text = nullptr;
+    if (ObtainInterface()) text = State().lingua->Lookup(nullptr, context, msgid);
+    if (text) {
+        if (std::wcscmp(text, kEmptyMarker) == 0) return std::wstring();
+        return text;
+    }
+    return msgid ? msgid : L"";
+}
+
+}  // namespace support
