@@ -10,23 +10,20 @@ namespace lingua {
 
 namespace {
 
+// msgfmt writes the byte order of the machine it runs on; ours are built on
+// little-endian machines, so the other order is refused like any bad magic.
 constexpr uint32_t kMagic = 0x950412de;
-constexpr uint32_t kMagicSwapped = 0xde120495;
 constexpr size_t kHeaderSize = 7 * 4;
 
-uint32_t ReadU32(const std::string& bytes, size_t at, bool swapped) {
+uint32_t ReadU32(const std::string& bytes, size_t at) {
     uint32_t value = 0;
     std::memcpy(&value, bytes.data() + at, 4);
-    if (swapped) {
-        value = (value >> 24) | ((value >> 8) & 0xff00) | ((value << 8) & 0xff0000) |
-                (value << 24);
-    }
     return value;
 }
 
 // Reads `count` (length, offset) pairs at `tableOffset`, each string checked
 // against the data size. 64-bit sums: a 32-bit offset plus length can wrap.
-bool ReadTable(const std::string& bytes, bool swapped, uint32_t count, uint32_t tableOffset,
+bool ReadTable(const std::string& bytes, uint32_t count, uint32_t tableOffset,
                std::vector<uint32_t>* lengths, std::vector<uint32_t>* offsets) {
     const uint64_t size = bytes.size();
     if (uint64_t{tableOffset} + uint64_t{count} * 8 > size) return false;
@@ -34,8 +31,8 @@ bool ReadTable(const std::string& bytes, bool swapped, uint32_t count, uint32_t 
     offsets->resize(count);
     for (uint32_t i = 0; i < count; ++i) {
         size_t at = size_t{tableOffset} + size_t{i} * 8;
-        uint32_t length = ReadU32(bytes, at, swapped);
-        uint32_t offset = ReadU32(bytes, at + 4, swapped);
+        uint32_t length = ReadU32(bytes, at);
+        uint32_t offset = ReadU32(bytes, at + 4);
         if (uint64_t{offset} + uint64_t{length} > size) return false;
         (*lengths)[i] = length;
         (*offsets)[i] = offset;
@@ -72,18 +69,16 @@ bool MoCatalog::Parse(std::string bytes) {
     translations_.clear();
     if (bytes.size() < kHeaderSize || bytes.size() > kMaxFileSize) return false;
 
-    uint32_t magic = ReadU32(bytes, 0, false);
-    if (magic != kMagic && magic != kMagicSwapped) return false;
-    const bool swapped = magic == kMagicSwapped;
+    if (ReadU32(bytes, 0) != kMagic) return false;
     // Major revisions 0 and 1 share this layout; a later one may not.
-    if ((ReadU32(bytes, 4, swapped) >> 16) > 1) return false;
-    uint32_t count = ReadU32(bytes, 8, swapped);
-    uint32_t originalsAt = ReadU32(bytes, 12, swapped);
-    uint32_t translationsAt = ReadU32(bytes, 16, swapped);
+    if ((ReadU32(bytes, 4) >> 16) > 1) return false;
+    uint32_t count = ReadU32(bytes, 8);
+    uint32_t originalsAt = ReadU32(bytes, 12);
+    uint32_t translationsAt = ReadU32(bytes, 16);
 
     std::vector<uint32_t> origLengths, origOffsets, transLengths, transOffsets;
-    if (!ReadTable(bytes, swapped, count, originalsAt, &origLengths, &origOffsets) ||
-        !ReadTable(bytes, swapped, count, translationsAt, &transLengths, &transOffsets))
+    if (!ReadTable(bytes, count, originalsAt, &origLengths, &origOffsets) ||
+        !ReadTable(bytes, count, translationsAt, &transLengths, &transOffsets))
         return false;
 
     bytes_ = std::move(bytes);
