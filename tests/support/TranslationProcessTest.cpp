@@ -1,6 +1,6 @@
-// Translation set-up in fresh processes: the probe (TranslationProbe.cpp) run
-// from bin, or copied into a scratch folder with exactly the library, "Locale"
-// folder and catalogues a case needs. The probe's product version is 5.12.
+// Translation set-up in fresh processes: the probe (TranslationProbe.cpp, product
+// version 5.12) run from bin, or copied into a scratch folder with exactly the
+// library, "Locale" folder and catalogues a case needs.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,81 +10,59 @@
 
 #include "common/ChildProcess.h"
 #include "common/TestPaths.h"
-#include "support/ProbeFolder.h"
+#include "win/ScopedHandle.h"
 
 namespace {
 
-using translation_testing::Arg;
-using translation_testing::ProbeFolder;
-using translation_testing::TestCatalogue;
+using testing_support::BesideExe;
 
-// Probe steps looking up (context, msgid).
-std::wstring Lookup(const wchar_t* context, const wchar_t* msgid) {
-    return L"t " + Arg(context) + L" " + Arg(msgid) + L" ";
+std::string TestCatalogue() {
+    return testing_support::ReadFileBytes(BesideExe(L"support-testdata\\tst.mo"));
 }
 
-// The RDP channel name: "tst RDP" from the test catalogue, "RDP channel" in English.
-const std::wstring kRdp = Lookup(L"Remote channel", L"RDP channel");
-const char kRdpTranslated[] = "[tst RDP]\n";
-const char kRdpEnglish[] = "[RDP channel]\n";
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    ::SHCreateDirectoryExW(nullptr, path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
+    win::ScopedHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
 
-TEST(TranslationProcess, LanguagesFromTheCataloguesBesideTheProgram) {
-    const std::wstring steps = Lookup(L"Remote access authorization", L"Enabled") +
-                               Lookup(L"Remote connection status", L"%u minutes") +
-                               Lookup(L"Remote Desktop Repair",
-                                      L"The remote channels have been repaired.") +
-                               Lookup(L"Remote connection status: same error code as decimal "
-                                      L"and hexadecimal",
-                                      L"- last error %u (%x)");
-    struct Case {
-        const wchar_t* language;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {L"deu", "[Aktiviert]\n[%u Minuten]\n[Die Remotekan\xc3\xa4le wurden repariert.]\n"
-                 "[- letzter Fehler %u (%x)]\n"},
-        {L"fra", "[Activ\xc3\xa9" "e]\n[%u minutes]\n[Les canaux distants ont \xc3\xa9t\xc3\xa9 "
-                 "r\xc3\xa9par\xc3\xa9s.]\n[- derni\xc3\xa8re erreur %u (%x)]\n"},
-        {L"xyz", "[Enabled]\n[%u minutes]\n[The remote channels have been repaired.]\n"
-                 "[- last error %u (%x)]\n"},
-    };
-    for (const Case& c : cases) {
-        std::string output;
-        DWORD code = testing_support::RunAndWait(
-            testing_support::Quote(testing_support::BesideExe(L"translation_probe.exe")) +
-                L" init " + c.language + L" " + steps,
-            30000, &output);
-        EXPECT_EQ(code, 0u);
-        EXPECT_EQ(output, c.expected) << "language " << static_cast<char>(c.language[0]);
+// The probe's output, or "exit <code>" when it did not end with 0.
+std::string RunProbe(const std::wstring& exe, const std::wstring& steps) {
+    std::string output;
+    DWORD code = testing_support::RunAndWait(testing_support::Quote(exe) + L" " + steps, 30000,
+                                             &output);
+    return code == 0 ? output : "exit " + std::to_string(code);
+}
+
+// A scratch installation of the probe, removed with the object.
+class ProbeFolder {
+public:
+    ProbeFolder() : dir_(testing_support::MakeScratchDir(L"translation")) {
+        ::CopyFileW(BesideExe(L"translation_probe.exe").c_str(), Exe().c_str(), FALSE);
     }
-}
+    ~ProbeFolder() { testing_support::RemoveTree(dir_); }
 
-TEST(TranslationProcess, EmptyMarkerBlanksOnlyTheExactText) {
-    ProbeFolder probe;
-    probe.AddLibrary();
-    probe.AddCatalogue(L"tst", TestCatalogue());
-    struct Case {
-        const wchar_t* context;
-        const wchar_t* msgid;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {L"Remote channel status", L"working", "[]\n"},                  // ".EMPTY."
-        {L"Remote channel status", L"not working", "[.EMPTY]\n"},        // ".EMPTY"
-        {L"Remote access authorization", L"Enabled", "[.empty.]\n"},     // ".empty."
-        {L"Remote access authorization", L"Disabled", "[ .EMPTY.]\n"},   // " .EMPTY."
-        {L"Driver load status", L"not loaded", "[not loaded]\n"},        // untranslated
-    };
-    std::wstring steps = L"init tst ";
-    std::string expected;
-    for (const Case& c : cases) {
-        steps += Lookup(c.context, c.msgid);
-        expected += c.expected;
+    // bin\<built> copied as <folder>\<subfolder>\Lingua.dll.
+    void AddLibrary(const wchar_t* built = L"Lingua.dll", const std::wstring& subfolder = L"") {
+        std::wstring target = subfolder.empty() ? dir_ : dir_ + L"\\" + subfolder;
+        ::SHCreateDirectoryExW(nullptr, target.c_str(), nullptr);
+        ::CopyFileW(BesideExe(built).c_str(), (target + L"\\Lingua.dll").c_str(), FALSE);
     }
-    EXPECT_EQ(probe.Run(steps), expected);
-}
+    void AddLocaleFolder() { ::CreateDirectoryW(LocaleFolder().c_str(), nullptr); }
+    void AddCatalogue(const std::string& bytes) {
+        WriteFileBytes(LocaleFolder() + L"\\tst\\lc_messages\\FarlinkUI.mo", bytes);
+    }
+    std::wstring LocaleFolder() const { return dir_ + L"\\Locale"; }
+    std::string Run(const std::wstring& steps) const { return RunProbe(Exe(), steps); }
 
-// Catalogue folders under ProgramData, created for one case and removed after.
+private:
+    std::wstring Exe() const { return dir_ + L"\\probe.exe"; }
+    std::wstring dir_;
+};
+
+// <ProgramData>\Corvane\FarlinkUI\<version>\locale folders for one case.
 class ProgramDataLocales {
 public:
     ProgramDataLocales() {
@@ -96,36 +74,65 @@ public:
     ~ProgramDataLocales() {
         for (const std::wstring& version : created_) testing_support::RemoveTree(base_ + version);
     }
-
-    // <ProgramData>\Corvane\FarlinkUI\<version>\locale, with the test
-    // catalogue for "tst" or empty.
     void Add(const std::wstring& version, bool withCatalogue) {
-        testing_support::RemoveTree(base_ + version);
         created_.push_back(version);
         std::wstring locale = base_ + version + L"\\locale";
-        translation_testing::MakeFolders(locale);
+        ::SHCreateDirectoryExW(nullptr, locale.c_str(), nullptr);
         if (withCatalogue)
-            translation_testing::WriteFileBytes(locale + L"\\tst\\lc_messages\\FarlinkUI.mo",
-                                                TestCatalogue());
+            WriteFileBytes(locale + L"\\tst\\lc_messages\\FarlinkUI.mo", TestCatalogue());
     }
-
-    bool Ok() const { return !base_.empty(); }
 
 private:
     std::wstring base_;
     std::vector<std::wstring> created_;
 };
 
+// Probe steps translating (context, msgid).
+std::wstring Lookup(const std::wstring& context, const std::wstring& msgid) {
+    return L"t \"" + context + L"\" \"" + msgid + L"\" ";
+}
+
+// "tst RDP" from the test catalogue, "RDP channel" in English.
+const std::wstring kRdp = Lookup(L"Remote channel", L"RDP channel");
+const char kRdpTranslated[] = "[tst RDP]\n";
+const char kRdpEnglish[] = "[RDP channel]\n";
+
+TEST(TranslationProcess, LanguagesFromTheCataloguesBesideTheProgram) {
+    const std::wstring steps =
+        Lookup(L"Remote access authorization", L"Enabled") +
+        Lookup(L"Remote connection status: same error code as decimal and hexadecimal",
+               L"- last error %u (%x)");
+    const std::pair<const wchar_t*, const char*> cases[] = {
+        {L"deu", "[Aktiviert]\n[- letzter Fehler %u (%x)]\n"},
+        {L"fra", "[Activ\xc3\xa9" "e]\n[- derni\xc3\xa8re erreur %u (%x)]\n"},
+        {L"xyz", "[Enabled]\n[- last error %u (%x)]\n"},
+    };
+    for (const auto& [language, expected] : cases) {
+        EXPECT_EQ(RunProbe(BesideExe(L"translation_probe.exe"),
+                           L"init " + std::wstring(language) + L" " + steps),
+                  expected);
+    }
+}
+
+TEST(TranslationProcess, EmptyMarkerBlanksOnlyTheExactText) {
+    ProbeFolder probe;
+    probe.AddLibrary();
+    probe.AddCatalogue(TestCatalogue());
+    // The catalogue's texts: ".EMPTY.", ".EMPTY", ".empty.", " .EMPTY.", none.
+    EXPECT_EQ(probe.Run(L"init tst " + Lookup(L"Remote channel status", L"working") +
+                        Lookup(L"Remote channel status", L"not working") +
+                        Lookup(L"Remote access authorization", L"Enabled") +
+                        Lookup(L"Remote access authorization", L"Disabled") +
+                        Lookup(L"Driver load status", L"not loaded")),
+              "[]\n[.EMPTY]\n[.empty.]\n[ .EMPTY.]\n[not loaded]\n");
+}
+
 TEST(TranslationProcess, LocaleBesideTheProgramThenProgramDataByProductVersion) {
     enum Beside { kNone, kEmptyFolder, kCatalogue, kFileNamedLocale };
-    struct Folder {
-        const wchar_t* version;
-        bool withCatalogue;
-    };
     struct Case {
         const char* name;
         Beside beside;
-        std::vector<Folder> programData;
+        std::vector<std::pair<const wchar_t*, bool>> programData;  // version, with catalogue
         bool translated;
     };
     const Case cases[] = {
@@ -136,19 +143,17 @@ TEST(TranslationProcess, LocaleBesideTheProgramThenProgramDataByProductVersion) 
         {"major alone when major.minor is missing", kNone, {{L"5", true}}, true},
         {"major.minor wins when it exists, catalogue or not", kNone,
          {{L"5.12", false}, {L"5", true}}, false},
-        {"file version is not the one", kNone, {{L"7.3", true}, {L"7", true}}, false},
-        {"nothing anywhere", kNone, {}, false},
+        {"the file version is not the one", kNone, {{L"7.3", true}, {L"7", true}}, false},
     };
     for (const Case& c : cases) {
         ProgramDataLocales programData;
-        ASSERT_TRUE(programData.Ok());
-        for (const Folder& f : c.programData) programData.Add(f.version, f.withCatalogue);
+        for (const auto& [version, withCatalogue] : c.programData)
+            programData.Add(version, withCatalogue);
         ProbeFolder probe;
         probe.AddLibrary();
         if (c.beside == kEmptyFolder) probe.AddLocaleFolder();
-        if (c.beside == kCatalogue) probe.AddCatalogue(L"tst", TestCatalogue());
-        if (c.beside == kFileNamedLocale)
-            translation_testing::WriteFileBytes(probe.Path() + L"\\Locale", "not a folder");
+        if (c.beside == kCatalogue) probe.AddCatalogue(TestCatalogue());
+        if (c.beside == kFileNamedLocale) WriteFileBytes(probe.LocaleFolder(), "a file");
         EXPECT_EQ(probe.Run(L"init tst " + kRdp), c.translated ? kRdpTranslated : kRdpEnglish)
             << c.name;
     }
@@ -159,74 +164,59 @@ TEST(TranslationProcess, LibraryBesideTheProgramOrInItsX86Folder) {
         const char* name;
         const wchar_t* library;  // built file copied as Lingua.dll; null: none
         const wchar_t* subfolder;
-        const char* expected;
+        bool translated;
     };
     const Case cases[] = {
-        {"beside", L"Lingua.dll", L"", kRdpTranslated},
-        {"x86 folder", L"Lingua.dll", L"x86", kRdpTranslated},
-        {"missing", nullptr, L"", kRdpEnglish},
-        {"elsewhere", L"Lingua.dll", L"x64", kRdpEnglish},
-        {"no export", L"lingua_double_noexport.dll", L"", kRdpEnglish},
-        {"export gives no object", L"lingua_double_null.dll", L"", kRdpEnglish},
+        {"beside", L"Lingua.dll", L"", true},
+        {"x86 folder", L"Lingua.dll", L"x86", true},
+        {"another folder", L"Lingua.dll", L"x64", false},
+        {"missing", nullptr, L"", false},
+        {"no export", L"lingua_double_noexport.dll", L"", false},
+        {"export gives no object", L"lingua_double_null.dll", L"", false},
     };
     for (const Case& c : cases) {
         ProbeFolder probe;
         if (c.library) probe.AddLibrary(c.library, c.subfolder);
-        probe.AddCatalogue(L"tst", TestCatalogue());
+        probe.AddCatalogue(TestCatalogue());
         // Twice: a library that failed once keeps failing without harm.
-        EXPECT_EQ(probe.Run(L"init tst " + kRdp + kRdp), std::string(c.expected) + c.expected)
-            << c.name;
+        std::string once = c.translated ? kRdpTranslated : kRdpEnglish;
+        EXPECT_EQ(probe.Run(L"init tst " + kRdp + kRdp), once + once) << c.name;
     }
 }
 
+// The reader's own tests cover the kinds of damage; here a damaged file is
+// seen through the whole chain.
 TEST(TranslationProcess, DamagedCatalogueGivesEnglish) {
     const std::string valid = TestCatalogue();
     std::string hugeCount = valid;
-    hugeCount[8] = hugeCount[9] = hugeCount[10] = '\xff';
-    std::string wrappingOffset = valid;
-    wrappingOffset.replace(16, 4, "\xf8\xff\xff\xff");
-    const std::pair<const char*, std::string> cases[] = {
-        {"empty file", ""},
-        {"cut in the header", valid.substr(0, 20)},
-        {"cut in the strings", valid.substr(0, valid.size() - 40)},
-        {"huge count", hugeCount},
-        {"table offset that wraps", wrappingOffset},
-        {"text, not a catalogue", std::string(4096, 'x')},
-    };
-    for (const auto& [name, bytes] : cases) {
+    hugeCount.replace(8, 4, "\xff\xff\xff\x0f");
+    for (const std::string& bytes : {valid.substr(0, valid.size() - 40), hugeCount,
+                                     std::string(4096, 'x')}) {
         ProbeFolder probe;
         probe.AddLibrary();
-        probe.AddCatalogue(L"tst", bytes);
-        EXPECT_EQ(probe.Run(L"init tst " + kRdp), kRdpEnglish) << name;
+        probe.AddCatalogue(bytes);
+        EXPECT_EQ(probe.Run(L"init tst " + kRdp), kRdpEnglish);
     }
 }
 
-// What the program asks of the library, in order, seen by a recording double.
+// What the program asks of the library, in order, as a recording double sees it.
 TEST(TranslationProcess, CallsTheLibraryInItsOrderOnce) {
     ProbeFolder probe;
     probe.AddLibrary(L"lingua_double_recording.dll");
+    EXPECT_EQ(probe.Run(L"init deu"),  // no Locale folder anywhere: an empty path
+              "BindDomain \"FarlinkUI\" \"\"\nSetModule program 0 0\nSetFlag 1\n"
+              "SetLanguage \"deu\"\n");
+
     probe.AddLocaleFolder();
-    const std::string folder = [&] {
-        std::wstring wide = probe.Path() + L"\\Locale";
-        return std::string(wide.begin(), wide.end());  // scratch paths are ASCII
-    }();
-    EXPECT_EQ(probe.Run(Lookup(L"ctx", L"before") + L"init deu init fra " +
-                        Lookup(L"Remote channel", L"RDP channel")),
-              // Translate before set-up already reaches the library.
+    std::wstring wide = probe.LocaleFolder();
+    std::string folder(wide.begin(), wide.end());  // scratch paths are ASCII
+    EXPECT_EQ(probe.Run(Lookup(L"ctx", L"before") + L"init deu init fra " + kRdp),
+              // A Translate before the set-up already reaches the library.
               "Lookup null \"ctx\" \"before\"\n[before]\n"
               "BindDomain \"FarlinkUI\" \"" + folder + "\"\n"
-              "SetModule program 0 0\n"
-              "SetFlag 1\n"
-              "SetLanguage \"deu\"\n"
+              "SetModule program 0 0\nSetFlag 1\nSetLanguage \"deu\"\n"
               // Nothing for the second language.
               "Lookup null \"Remote channel\" \"RDP channel\"\n[RDP channel]\n");
-}
-
-TEST(TranslationProcess, NoLocaleFolderBindsAnEmptyPath) {
-    ProbeFolder probe;
-    probe.AddLibrary(L"lingua_double_recording.dll");
-    EXPECT_EQ(probe.Run(L"init deu"),
-              "BindDomain \"FarlinkUI\" \"\"\nSetModule program 0 0\nSetFlag 1\nSetLanguage \"deu\"\n");
 }
 
 }  // namespace

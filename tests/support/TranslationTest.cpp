@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "common/TestPaths.h"
 #include "lingua/LinguaInterface.h"
@@ -38,11 +37,13 @@ const Row kRows[] = {
 
 TEST(Translation, FirstLanguageHoldsForTheLifeOfTheProcess) {
     InitializeTranslation(L"deu");
-    for (const Row& row : kRows) EXPECT_EQ(Translate(row.context, row.msgid), row.german) << row.msgid;
+    for (const Row& row : kRows)
+        EXPECT_EQ(Translate(row.context, row.msgid), row.german) << row.msgid;
 
     // A later client asking for French changes nothing.
     InitializeTranslation(L"fra");
-    for (const Row& row : kRows) EXPECT_EQ(Translate(row.context, row.msgid), row.german) << row.msgid;
+    for (const Row& row : kRows)
+        EXPECT_EQ(Translate(row.context, row.msgid), row.german) << row.msgid;
 
     // The library bound the domain to the "Locale" folder beside this program.
     HMODULE lingua = ::GetModuleHandleW(L"Lingua.dll");
@@ -55,49 +56,45 @@ TEST(Translation, FirstLanguageHoldsForTheLifeOfTheProcess) {
     EXPECT_EQ(std::wstring(folder), testing_support::BesideExe(L"Locale"));
 }
 
-// The program reaches the library through fixed table positions. Each slot is
-// called here by its number, the way a library built from the same table
-// would be reached, and must land on the operation of that number.
+// The program reaches the library through fixed table positions: slot n,
+// called by its number, must land on the operation the library has at n.
 class SlotRecorder final : public LinguaInterface {
 public:
-    std::vector<std::string> calls;
-    const wchar_t* __thiscall GetLanguage() override { return Note("GetLanguage"), nullptr; }
-    void __thiscall SetLanguage(const wchar_t*) override { Note("SetLanguage"); }
-    void __thiscall SetFlag(int) override { Note("SetFlag"); }
-    void __thiscall BindDomain(const wchar_t*, const wchar_t*) override { Note("BindDomain"); }
-    const wchar_t* __thiscall GetDomainFolder(const wchar_t*) override {
-        return Note("GetDomainFolder"), nullptr;
-    }
-    void __thiscall SetModule(HMODULE, int, int) override { Note("SetModule"); }
+    std::string calls;
+    const wchar_t* __thiscall GetLanguage() override { return Note(0); }
+    void __thiscall SetLanguage(const wchar_t*) override { Note(1); }
+    void __thiscall SetFlag(int) override { Note(2); }
+    void __thiscall BindDomain(const wchar_t*, const wchar_t*) override { Note(3); }
+    const wchar_t* __thiscall GetDomainFolder(const wchar_t*) override { return Note(4); }
+    void __thiscall SetModule(HMODULE, int, int) override { Note(5); }
     const wchar_t* __thiscall Lookup(const wchar_t*, const wchar_t*, const wchar_t*) override {
-        return Note("Lookup"), nullptr;
+        return Note(6);
     }
 
 private:
-    void Note(const char* name) { calls.push_back(name); }
+    const wchar_t* Note(int slot) {
+        calls += std::to_string(slot);
+        return nullptr;
+    }
 };
 
 template <typename... Args>
 void CallSlot(LinguaInterface* object, int slot, Args... args) {
     using Fn = void(__thiscall*)(LinguaInterface*, Args...);
-    void** table = *reinterpret_cast<void***>(object);
-    reinterpret_cast<Fn>(table[slot])(object, args...);
+    reinterpret_cast<Fn>((*reinterpret_cast<void***>(object))[slot])(object, args...);
 }
 
 TEST(LinguaInterfaceLayout, SlotNumbersAreTheLibrarysTable) {
     SlotRecorder recorder;
-    LinguaInterface* object = &recorder;
     const wchar_t* text = L"x";
-    CallSlot(object, 0);
-    CallSlot(object, 1, text);
-    CallSlot(object, 2, 1);
-    CallSlot(object, 3, text, text);
-    CallSlot(object, 4, text);
-    CallSlot(object, 5, static_cast<HMODULE>(nullptr), 0, 0);
-    CallSlot(object, 6, static_cast<const wchar_t*>(nullptr), text, text);
-    EXPECT_EQ(recorder.calls,
-              (std::vector<std::string>{"GetLanguage", "SetLanguage", "SetFlag", "BindDomain",
-                                        "GetDomainFolder", "SetModule", "Lookup"}));
+    CallSlot<>(&recorder, 0);                   // GetLanguage
+    CallSlot(&recorder, 1, text);               // SetLanguage
+    CallSlot(&recorder, 2, 1);                  // SetFlag
+    CallSlot(&recorder, 3, text, text);         // BindDomain
+    CallSlot(&recorder, 4, text);               // GetDomainFolder
+    CallSlot(&recorder, 5, HMODULE{}, 0, 0);    // SetModule
+    CallSlot(&recorder, 6, text, text, text);   // Lookup
+    EXPECT_EQ(recorder.calls, "0123456");
 }
 
 }  // namespace

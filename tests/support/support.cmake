@@ -37,7 +37,6 @@ farlink_lingua_double(lingua_double_noexport FARLINK_DOUBLE_NO_EXPORT)
 farlink_add_gtest(translation_catalog_tests
   SOURCES
     support/MoCatalogTest.cpp
-    support/CatalogueCoverageTest.cpp
   LIBS lingua_catalog lingua_interface
   DEPENDS lingua_catalogues translation_test_catalogue)
 
@@ -45,7 +44,6 @@ farlink_add_gtest(translation_tests
   SOURCES
     support/TranslationTest.cpp
     support/TranslationProcessTest.cpp
-    support/ProbeFolder.cpp
   LIBS farlink_support lingua_interface shell32
   DEPENDS Lingua lingua_catalogues translation_test_catalogue translation_probe
           lingua_double_recording lingua_double_null lingua_double_noexport)
