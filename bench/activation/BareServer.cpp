@@ -3,41 +3,19 @@
 // work (log, dialog thread, installer UI level).
 #include <windows.h>
 
-#include <atomic>
-
 #include "FarlinkUI.h"
 #include "BareClsid.h"
+#include "win/ComObject.h"
 
 namespace {
 
 DWORD g_mainThread = 0;
 
-class BareObject final : public IFarlinkUI {
+class BareObject : public win::NoDispatch<IFarlinkUI> {
 public:
     BareObject() { ::CoAddRefServerProcess(); }
-    ~BareObject() {
+    ~BareObject() override {
         if (::CoReleaseServerProcess() == 0) ::PostThreadMessageW(g_mainThread, WM_QUIT, 0, 0);
-    }
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IFarlinkUI)) {
-            *ppv = static_cast<IFarlinkUI*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
     }
     STDMETHODIMP Connect(IConnectionTester*) override { return E_NOTIMPL; }
     STDMETHODIMP GetProcessId(ULONG* pid) override {
@@ -45,9 +23,6 @@ public:
         return S_OK;
     }
     STDMETHODIMP ShowRemoteDesktopDialog(LONGLONG, BSTR) override { return E_NOTIMPL; }
-
-private:
-    std::atomic<ULONG> refs_{0};
 };
 
 class BareFactory final : public IClassFactory {
@@ -64,7 +39,8 @@ public:
     STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
         if (outer) return CLASS_E_NOAGGREGATION;
-        BareObject* object = new BareObject();
+        auto* object = win::ComObject<BareObject>::CreateInstance();
+        if (!object) return E_OUTOFMEMORY;
         object->AddRef();
         HRESULT hr = object->QueryInterface(riid, ppv);
         object->Release();
