@@ -37,7 +37,8 @@ std::wstring ProgramDataCandidate(const std::wstring& domain) {
     unsigned major = 0, minor = 0;
     ProgramProductVersion(&major, &minor);
     std::wstring base = programData + L"\\Corvane\\" + domain + L"\\";
-    std::wstring exact = base + std::to_wstring(major) + L"." + std::to_wstring(minor) + L"\\locale";
+    std::wstring exact =
+        base + std::to_wstring(major) + L"." + std::to_wstring(minor) + L"\\locale";
     if (IsDirectory(exact)) return exact;
     std::wstring majorOnly = base + std::to_wstring(major) + L"\\locale";
     if (IsDirectory(majorOnly)) return majorOnly;
