@@ -1,25 +1,120 @@
 #include "dialogs/RemoteDesktopDialog.h"
 
+#include <vector>
+
+#include "dialogs/RemoteConnectionStatus.h"
+#include "dialogs/TextFormat.h"
+#include "resources/resource.h"
+#include "support/Translation.h"
+
 namespace dialogs {
 
-RemoteDesktopDialog::RemoteDesktopDialog(TesterSource& testers) : testers_(testers) {}
+RemoteDesktopDialog::RemoteDesktopDialog(DialogServices& services) : services(services) {}
 
-void RemoteDesktopDialog::Run(HWND) {
-    // The window itself is not built yet; what its initialisation asks of the
-    // testers already happens: the first live tester's authorisation and the
-    // product code.
-    win::ComPtr<IConnectionTester> tester;
-    if (testers_.FindFirstTester(&tester)) {
-        VARIANT_BOOL enabled = VARIANT_FALSE;
-        tester->GetRemoteAccessAuthorization(&enabled);
-    }
-    testers_.QueryProductCode();
+INT_PTR RemoteDesktopDialog::Run() {
+    return DoModal(services.ResourceInstance(), IDD_REMOTE_DESKTOP, parentWindow);
 }
 
-void MoveOverWindow(HWND dialog, HWND parent) {
+INT_PTR RemoteDesktopDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM, bool& handled) {
+    switch (message) {
+        case WM_INITDIALOG:
+            handled = true;
+            return OnInitDialog();
+        case WM_COMMAND:
+            if (HIWORD(wParam) != BN_CLICKED) break;
+            switch (LOWORD(wParam)) {
+                case IDC_REPAIR: OnRepair(); break;
+                case IDC_TEST_CONNECTION: OnTestConnection(); break;
+                case IDCANCEL: OnClose(); break;
+                default: return FALSE;
+            }
+            handled = true;
+            return TRUE;
+        case WM_CTLCOLORBTN:
+            // Every push button asks before it paints, so the description
+            // follows the focus from button to button.
+            UpdateFocusDescription(Window());
+            handled = true;
+            return 1;
+        default: break;
+    }
+    return FALSE;
+}
+
+BOOL RemoteDesktopDialog::OnInitDialog() {
+    FillChannelList();
+    MoveOverWindow(parentWindow);
+    return TRUE;
+}
+
+void RemoteDesktopDialog::FillChannelList() {
+    HWND dialog = Window();
+    ::SendDlgItemMessageW(dialog, IDC_CHANNEL_LIST, LB_RESETCONTENT, 0, 0);
+    UpdateAuthorization();
+    bool first = true;
+    bool anyNotWorking = false;
+    std::wstring productCode = services.QueryProductCode();
+    while (detector.MoveNext(first, productCode)) AddChannelLine(anyNotWorking);
+    if (!anyNotWorking) {
+        // A disabled window that keeps the focus would leave the keyboard stranded.
+        HWND repair = ::GetDlgItem(dialog, IDC_REPAIR);
+        if (::GetFocus() == repair) ::SetFocus(::GetDlgItem(dialog, IDC_CHANNEL_LIST));
+        ::EnableWindow(repair, FALSE);
+    }
+}
+
+void RemoteDesktopDialog::UpdateAuthorization() {
+    win::ComPtr<IConnectionTester> tester;
+    if (!services.FindFirstTester(&tester)) return;
+    VARIANT_BOOL enabled = VARIANT_FALSE;
+    if (tester->GetRemoteAccessAuthorization(&enabled) != S_OK) return;
+    std::wstring text;
+    GetAuthorizationText(enabled, text);
+    ::SetWindowTextW(::GetDlgItem(Window(), IDC_AUTHORIZATION), text.c_str());
+}
+
+void RemoteDesktopDialog::AddChannelLine(bool& anyNotWorking) {
+    // -1 (cannot tell on this side) shows the line just as 1 does.
+    if (detector.IsClientInstalled(remoteSession) == 0) return;
+    std::wstring name;
+    GetChannelName(detector.GetType(), name);
+    sharedfarlink::TriState files = detector.IsDllInstalled(remoteSession);
+    sharedfarlink::TriState registration = detector.IsRegistered(remoteSession);
+    bool working = files != 0 && registration != 0;
+    if (!working) anyNotWorking = true;
+    std::wstring state;
+    GetChannelStatusText(working, state);
+    AddListLine(Window(), IDC_CHANNEL_LIST, FormatText(L"%s %s\r\n", {name, state}));
+}
+
+void RemoteDesktopDialog::OnRepair() {
+    HWND dialog = Window();
+    std::wstring productCode = services.QueryProductCode();
+    sharedfarlink::TriState result = detector.Repair(remoteSession, productCode);
+    std::vector<wchar_t> caption(::GetWindowTextLengthW(dialog) + 1, L'\0');
+    ::GetWindowTextW(dialog, caption.data(), static_cast<int>(caption.size()));
+    const wchar_t* msgid = nullptr;
+    if (result == 0) msgid = L"An error occurred trying to repair the remote channels.";
+    if (result == 1) msgid = L"The remote channels have been repaired.";
+    if (msgid) {
+        std::wstring text = support::Translate(L"Remote Desktop Repair", msgid);
+        ::MessageBoxW(dialog, text.c_str(), caption.data(), MB_OK);
+    }
+    FillChannelList();
+}
+
+void RemoteDesktopDialog::OnTestConnection() {
+    RemoteConnectionStatus status(services);
+    status.DoModal(services.ResourceInstance(), IDD_CONNECTION_STATUS, ::GetActiveWindow());
+}
+
+void RemoteDesktopDialog::OnClose() { ::EndDialog(Window(), 0); }
+
+void RemoteDesktopDialog::MoveDialogOver(HWND dialog, HWND window) {
     RECT rect;
-    if (!dialog || !::GetWindowRect(parent, &rect)) return;
-    ::SetWindowPos(dialog, nullptr, rect.left, rect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    if (!dialog || !::GetWindowRect(window, &rect)) return;
+    ::SetWindowPos(dialog, nullptr, rect.left, rect.top, rect.right - rect.left,
+                   rect.bottom - rect.top, SWP_NOSIZE | SWP_NOZORDER);
     ::SetForegroundWindow(dialog);
 }
 

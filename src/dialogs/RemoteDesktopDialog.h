@@ -1,32 +1,49 @@
 #pragma once
-// The Remote Desktop dialog: whether remote access is authorised and which
-// remote channels work.
+// The Remote Desktop dialog: whether the client reports remote access as
+// authorised, which of the maker's channels apply here and whether they work,
+// Repair, and the way into the Connection Status dialog.
 #include <windows.h>
 
-#include "dialogs/TesterSource.h"
+#include "dialogs/DialogServices.h"
+#include "dialogs/ModalDialog.h"
+#include "dialogs/RemoteDialogBase.h"
 
 namespace dialogs {
 
-class RemoteDesktopDialog {
+class RemoteDesktopDialog : public ModalDialog, public RemoteDialogBase {
 public:
-    explicit RemoteDesktopDialog(TesterSource& testers);
-    RemoteDesktopDialog(const RemoteDesktopDialog&) = delete;
-    RemoteDesktopDialog& operator=(const RemoteDesktopDialog&) = delete;
+    explicit RemoteDesktopDialog(DialogServices& services);
+    ~RemoteDesktopDialog() override = default;
 
-    // Runs the dialog modally over `parent`; returns when the user closes it.
-    void Run(HWND parent);
+    // The client's window the dialog opens over; set before it runs.
+    void SetParentWindow(HWND parent) { parentWindow = parent; }
+    // Runs the dialog modally over the parent window.
+    INT_PTR Run();
 
-    HWND Window() const { return window_; }
+    // Places the dialog over `window` and raises it. Safe from any thread that
+    // holds no lock the dialog thread may wait for: the calls wait for the
+    // dialog thread to process them. Leaves the dialog where it is when
+    // `window`'s rectangle cannot be read, and does nothing once it is closed.
+    void MoveOverWindow(HWND window) { MoveDialogOver(Window(), window); }
+    // The same by window handle, for a caller that must not touch the object:
+    // the dialog may close and its object go while the call is under way.
+    static void MoveDialogOver(HWND dialog, HWND window);
+
+protected:
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+    virtual BOOL OnInitDialog();
+    virtual void OnRepair();
+    virtual void OnTestConnection();
+    virtual void OnClose();
+
+    void FillChannelList();
+    void UpdateAuthorization();
+    void AddChannelLine(bool& anyNotWorking);
 
 private:
-    TesterSource& testers_;
-    HWND window_ = nullptr;
+    DialogServices& services;
+    HWND parentWindow = nullptr;
 };
-
-// Moves the dialog window so its top-left corner sits on `parent`'s, and brings
-// it to the front. Called from client threads by window handle, never while the
-// module lock is held: the dialog thread must process these calls and may itself
-// be waiting for that lock. On a window that has closed meanwhile it does nothing.
-void MoveOverWindow(HWND dialog, HWND parent);
 
 }  // namespace dialogs

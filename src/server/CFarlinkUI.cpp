@@ -1,6 +1,7 @@
 #include "server/CFarlinkUI.h"
 
 #include "server/FarlinkModule.h"
+#include "support/Translation.h"
 
 namespace server {
 
@@ -16,7 +17,12 @@ STDMETHODIMP CFarlinkUI::GetProcessId(ULONG* processID) {
     return S_OK;
 }
 
-STDMETHODIMP CFarlinkUI::ShowRemoteDesktopDialog(LONGLONG hwndParent, BSTR) {
+STDMETHODIMP CFarlinkUI::ShowRemoteDesktopDialog(LONGLONG hwndParent,
+                                                 BSTR threeLetterLanguageCode) {
+    // Only the first call in the process sets the language; it completes
+    // before the dialog thread is woken, which is the only thread translating.
+    // A null BSTR is the empty string.
+    support::InitializeTranslation(threeLetterLanguageCode ? threeLetterLanguageCode : L"");
     // Window handles are 32 bits wide even in a 64-bit process; the client
     // sends one as a 64-bit integer.
     HWND parent = reinterpret_cast<HWND>(

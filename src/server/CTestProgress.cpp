@@ -4,13 +4,13 @@ namespace server {
 
 STDMETHODIMP CTestProgress::Progress() {
     // Without events (an object a client created for itself) this does nothing.
-    if (progressEvent_) ::SetEvent(progressEvent_);
+    if (events_) events_->SignalProgress();
     return S_OK;
 }
 
 STDMETHODIMP CTestProgress::Completed(OverallConnectionStatus overallStatus) {
-    overallStatus_ = overallStatus;
-    if (completedEvent_) ::SetEvent(completedEvent_);
+    overallStatus_.store(static_cast<int>(overallStatus));
+    if (events_) events_->Complete(overallStatus);
     return S_OK;
 }
 

@@ -1,7 +1,12 @@
 #pragma once
 // The sink a connection test reports to. It only stores the final status and
-// signals the owner's events; the owner creates and closes those events.
+// signals the events it shares with the waiting dialog; the events live as
+// long as either of the two holds them.
+#include <atomic>
+#include <memory>
+
 #include "FarlinkUI.h"
+#include "dialogs/ProgressEvents.h"
 #include "server/ComObject.h"
 #include "server/DispatchImpl.h"
 
@@ -12,18 +17,16 @@ public:
     STDMETHODIMP Progress() override;
     STDMETHODIMP Completed(OverallConnectionStatus overallStatus) override;
 
-    void SetEvents(HANDLE progressEvent, HANDLE completedEvent) {
-        progressEvent_ = progressEvent;
-        completedEvent_ = completedEvent;
-    }
+    // Before the object is handed out; a client-created object has none.
+    void SetEvents(std::shared_ptr<dialogs::ProgressEvents> events) { events_ = std::move(events); }
     // Valid once the completed event has fired.
-    OverallConnectionStatus GetOverallStatus() const { return overallStatus_; }
+    OverallConnectionStatus GetOverallStatus() const {
+        return static_cast<OverallConnectionStatus>(overallStatus_.load());
+    }
 
 private:
-    HANDLE progressEvent_ = nullptr;
-    HANDLE completedEvent_ = nullptr;
-    // Written before the completed event is signalled, read only after it.
-    volatile OverallConnectionStatus overallStatus_ = OCS_NotConnected;
+    std::shared_ptr<dialogs::ProgressEvents> events_;
+    std::atomic<int> overallStatus_{OCS_NotConnected};
 };
 
 }  // namespace server

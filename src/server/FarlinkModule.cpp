@@ -216,20 +216,22 @@ void FarlinkModule::DialogLoop() {
         }
         if (wait != WAIT_OBJECT_0 + 1) continue;
 
-        HWND parent = nullptr;
-        dialogs::RemoteDesktopDialog* dialog = nullptr;
+        // Built outside the lock: the detector's session probe may take a while.
+        auto dialog = std::make_unique<dialogs::RemoteDesktopDialog>(*this);
+        dialogs::RemoteDesktopDialog* shown = dialog.get();
         {
             AutoLock lock(lock_);
-            currentDialog_ = std::make_unique<dialogs::RemoteDesktopDialog>(*this);
-            dialog = currentDialog_.get();
-            parent = parent_;
+            currentDialog_ = std::move(dialog);
+            shown->SetParentWindow(parent_);
         }
-        dialog->Run(parent);
+        shown->Run();
         std::unique_ptr<dialogs::RemoteDesktopDialog> closed;
         {
             AutoLock lock(lock_);
             closed = std::move(currentDialog_);
         }
+        // Destroyed outside the lock, with its detector.
+        closed.reset();
     }
     if (comInitialized) ::CoUninitialize();
 }
@@ -251,7 +253,9 @@ void FarlinkModule::ShowRemoteDesktopDialog(HWND parent) {
             return;
         }
     }
-    dialogs::MoveOverWindow(open, parent);
+    // Outside the lock: these calls wait for the dialog thread, which may be
+    // waiting for the lock itself.
+    dialogs::RemoteDesktopDialog::MoveDialogOver(open, parent);
 }
 
 bool FarlinkModule::FindFirstTester(win::ComPtr<IConnectionTester>* tester) {
@@ -272,6 +276,20 @@ std::wstring FarlinkModule::QueryProductCode() {
 size_t FarlinkModule::TesterCount() {
     AutoLock lock(lock_);
     return testers_.Count();
+}
+
+HRESULT FarlinkModule::CreateProgressSink(const std::shared_ptr<dialogs::ProgressEvents>& events,
+                                          ITestProgress** sink) {
+    if (!sink) return E_POINTER;
+    *sink = nullptr;
+    // A COM object of the server: it holds the server lock while anyone,
+    // the dialog or a tester, still holds it.
+    ComObject<CTestProgress>* object = ComObject<CTestProgress>::CreateInstance();
+    if (!object) return E_OUTOFMEMORY;
+    object->SetEvents(events);
+    object->AddRef();
+    *sink = object;
+    return S_OK;
 }
 
 }  // namespace server

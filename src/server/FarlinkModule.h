@@ -9,7 +9,7 @@
 #include <string>
 
 #include "dialogs/RemoteDesktopDialog.h"
-#include "dialogs/TesterSource.h"
+#include "dialogs/DialogServices.h"
 #include "server/CommandLine.h"
 #include "server/TesterList.h"
 #include "support/DiagnosticLog.h"
@@ -17,7 +17,7 @@
 
 namespace server {
 
-class FarlinkModule final : public dialogs::TesterSource {
+class FarlinkModule final : public dialogs::DialogServices {
 public:
     FarlinkModule();
     ~FarlinkModule() override;
@@ -36,11 +36,14 @@ public:
     void AddTester(IConnectionTester* tester);
     void ShowRemoteDesktopDialog(HWND parent);
 
-    // TesterSource, for the dialogs.
+    // DialogServices, for the dialogs.
     bool FindFirstTester(win::ComPtr<IConnectionTester>* tester) override;
     bool FindNextTester(win::ComPtr<IConnectionTester>* tester) override;
     std::wstring QueryProductCode() override;
     size_t TesterCount() override;
+    HRESULT CreateProgressSink(const std::shared_ptr<dialogs::ProgressEvents>& events,
+                               ITestProgress** sink) override;
+    HINSTANCE ResourceInstance() override { return ::GetModuleHandleW(nullptr); }
 
 private:
     class AutoLock;

@@ -18,14 +18,29 @@
 //   testprogress   create TestProgress and call it
 //   sleep:MS       wait                          wait-input     wait for a line on stdin
 //   release        release FarlinkUI             watch-exit     wait for the server to end
+//   parent-window:X,Y  open a window of our own at X,Y; later shows use it as the parent
+//
+// Dialog steps; KIND is "desktop" (Remote Desktop) or "status" (Connection Status):
+//   wait-dialog:KIND   wait until it is visible     wait-gone:KIND  wait until it is closed
+//   read:KIND          print every text it shows    count:KIND      how many exist
+//   click:KIND:BUTTON  press a button, not waiting for its handler
+//   press:KIND:BUTTON  press a button and wait until its handler has returned
+//   focus:KIND:CONTROL move the keyboard focus (list or a button name)
+//   message-box        print the open message box's text and press OK
+//   shot:KIND:FILE     save the dialog as a BMP file
+// Buttons: repair, test, close (desktop); refresh, close (status).
 #include <windows.h>
 
 #include <cstdio>
 #include <cwchar>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "ClientTester.h"
+#include "DialogDriver.h"
+#include "ParentWindow.h"
+#include "Screenshot.h"
 #include "Output.h"
 #include "win/Bstr.h"
 #include "win/ComPtr.h"
@@ -108,6 +123,8 @@ bool ParseTester(const std::wstring& text, TesterSpec* spec) {
     return true;
 }
 
+constexpr int kNotDialogStep = -1;
+
 class Session {
 public:
     ~Session() {
@@ -121,6 +138,9 @@ public:
 
 private:
     bool EnsureServer();
+    // kNotDialogStep, or whether the dialog step succeeded.
+    int DialogStep(const std::wstring& name, const std::wstring& arg);
+    bool OpenParentWindow(const std::wstring& arg);
     void WatchExit();
     void LateBoundPid();
     void CallTestProgress();
@@ -130,6 +150,7 @@ private:
     win::ScopedHandle serverProcess_;
     DWORD releasedAt_ = 0;
     LONGLONG parent_ = 0;
+    std::vector<std::unique_ptr<ParentWindow>> parents_;
 };
 
 bool Session::EnsureServer() {
@@ -167,6 +188,9 @@ bool Session::Step(const std::wstring& step) {
         CallTestProgress();
         return true;
     }
+    if (name == L"parent-window") return OpenParentWindow(arg);
+    int dialogResult = DialogStep(name, arg);
+    if (dialogResult != kNotDialogStep) return dialogResult != 0;
     if (name == L"release") {
         ui_.Reset();
         releasedAt_ = ::GetTickCount();
@@ -199,6 +223,77 @@ bool Session::Step(const std::wstring& step) {
         return false;
     }
     return true;
+}
+
+bool Session::OpenParentWindow(const std::wstring& arg) {
+    std::vector<std::wstring> xy = Split(arg, L',');
+    long long x = 0, y = 0;
+    auto window = std::make_unique<ParentWindow>();
+    if (xy.size() != 2 || !ParseNumber(xy[0], &x) || !ParseNumber(xy[1], &y) ||
+        !window->Open(static_cast<int>(x), static_cast<int>(y))) {
+        PrintLine(L"parent-window failed");
+        return false;
+    }
+    parent_ = static_cast<LONGLONG>(reinterpret_cast<ULONG_PTR>(window->Window()));
+    PrintLine(L"parent-window " + std::to_wstring(x) + L"," + std::to_wstring(y));
+    parents_.push_back(std::move(window));
+    return true;
+}
+
+// The dialog steps need no server object of ours: the dialogs are found by
+// their windows. A failed step prints why.
+int Session::DialogStep(const std::wstring& name, const std::wstring& arg) {
+    const DWORD kWaitMs = 60000;
+    if (name == L"message-box") {
+        if (AnswerMessageBox(kWaitMs)) return 1;
+        PrintLine(L"message-box missing");
+        return 0;
+    }
+    std::wstring kindText = arg.substr(0, arg.find(L':'));
+    std::wstring rest = arg.find(L':') == std::wstring::npos ? L"" : arg.substr(arg.find(L':') + 1);
+    DialogKind kind;
+    if (!ParseDialogKind(kindText, &kind)) return kNotDialogStep;
+    DWORD start = ::GetTickCount();
+    if (name == L"wait-gone") {
+        bool gone = WaitForDialogGone(kind, kWaitMs);
+        PrintLine(L"dialog " + kindText + (gone ? L" gone" : L" still open"));
+        return gone ? 1 : 0;
+    }
+    if (name == L"count") {
+        PrintLine(L"count " + kindText + L"=" + std::to_wstring(CountDialogs(kind)));
+        return 1;
+    }
+    if (name != L"wait-dialog" && name != L"read" && name != L"click" && name != L"press" &&
+        name != L"focus" && name != L"shot")
+        return kNotDialogStep;
+    HWND dialog = WaitForDialog(kind, kWaitMs);
+    if (!dialog) {
+        PrintLine(L"dialog " + kindText + L" missing");
+        return 0;
+    }
+    if (name == L"wait-dialog") {
+        PrintLine(L"dialog " + kindText + L" visible after=" +
+                  std::to_wstring(::GetTickCount() - start) + L"ms");
+        return 1;
+    }
+    if (name == L"read") {
+        PrintDialog(dialog, kind);
+        return 1;
+    }
+    bool ok = false;
+    if (name == L"click") {
+        ok = ClickButton(dialog, kind, rest);
+    } else if (name == L"press") {
+        ok = PressButton(dialog, kind, rest);
+    } else if (name == L"focus") {
+        ok = FocusControl(dialog, kind, rest);
+    } else if (name == L"shot") {
+        ::Sleep(300);  // let the last repaint land
+        ok = SaveWindowShot(dialog, rest);
+    }
+    PrintLine(name + L" " + arg + (ok ? L" -> ok" : L" -> failed") + L" after=" +
+              std::to_wstring(::GetTickCount() - start) + L"ms");
+    return ok ? 1 : 0;
 }
 
 void Session::LateBoundPid() {

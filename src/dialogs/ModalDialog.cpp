@@ -1,0 +1,30 @@
+#include "dialogs/ModalDialog.h"
+
+namespace dialogs {
+
+INT_PTR ModalDialog::DoModal(HINSTANCE instance, int templateId, HWND owner) {
+    return ::DialogBoxParamW(instance, MAKEINTRESOURCEW(templateId), owner, DialogProc,
+                             reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK ModalDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    ModalDialog* self = nullptr;
+    if (message == WM_INITDIALOG) {
+        self = reinterpret_cast<ModalDialog*>(lParam);
+        ::SetWindowLongPtrW(window, DWLP_USER, lParam);
+        self->window_.store(window);
+    } else {
+        self = reinterpret_cast<ModalDialog*>(::GetWindowLongPtrW(window, DWLP_USER));
+    }
+    // WM_SETFONT and friends arrive before WM_INITDIALOG has named the object.
+    if (!self) return FALSE;
+    bool handled = false;
+    INT_PTR result = self->HandleMessage(message, wParam, lParam, handled);
+    if (message == WM_NCDESTROY) {
+        self->window_.store(nullptr);
+        ::SetWindowLongPtrW(window, DWLP_USER, 0);
+    }
+    return handled ? result : FALSE;
+}
+
+}  // namespace dialogs

@@ -1,0 +1,162 @@
+#include "dialogs/RemoteConnectionStatus.h"
+
+#include "dialogs/TextFormat.h"
+#include "resources/resource.h"
+#include "support/Translation.h"
+#include "win/Bstr.h"
+
+namespace dialogs {
+
+using support::Translate;
+
+RemoteConnectionStatus::RemoteConnectionStatus(DialogServices& services)
+    : services(services), events(std::make_shared<ProgressEvents>()) {}
+
+INT_PTR RemoteConnectionStatus::HandleMessage(UINT message, WPARAM wParam, LPARAM, bool& handled) {
+    switch (message) {
+        case WM_INITDIALOG:
+            handled = true;
+            return OnInitDialog();
+        case WM_COMMAND:
+            if (HIWORD(wParam) != BN_CLICKED) break;
+            switch (LOWORD(wParam)) {
+                case IDC_REFRESH: OnRefresh(); break;
+                case IDCANCEL: OnClose(); break;
+                default: return FALSE;
+            }
+            handled = true;
+            return TRUE;
+        case WM_CTLCOLORBTN:
+            UpdateFocusDescription(Window());
+            handled = true;
+            return 1;
+        default: break;
+    }
+    return FALSE;
+}
+
+BOOL RemoteConnectionStatus::OnInitDialog() {
+    // One sink for every test of this dialog. Without it no test can report,
+    // and the report shows that no test ran.
+    if (events->IsValid()) services.CreateProgressSink(events, progress.Put());
+    // The first pass runs before the dialog shows: the user sees a finished report.
+    Refresh();
+    return TRUE;
+}
+
+void RemoteConnectionStatus::OnClose() { ::EndDialog(Window(), 0); }
+
+void RemoteConnectionStatus::OnRefresh() {
+    // A click that arrives while a pass waits would start a pass inside the
+    // running one and interleave the two reports.
+    if (!passRunning) Refresh();
+}
+
+void RemoteConnectionStatus::AddLine(const std::wstring& line) {
+    AddListLine(Window(), IDC_STATUS_LIST, line);
+}
+
+void RemoteConnectionStatus::Refresh() {
+    passRunning = true;
+    ::SendDlgItemMessageW(Window(), IDC_STATUS_LIST, LB_RESETCONTENT, 0, 0);
+    std::wstring stamp;
+    GetTestTimeText(true, stamp);
+    AddLine(stamp);
+    if (detector.FindClientProcess()) {
+        RunTests();
+    } else if (!remoteSession) {
+        // "conection": the catalogues are keyed by this spelling.
+        AddLine(Translate(L"Remote conection status",
+                          detector.multipleClients
+                              ? L"Client machine with multiple server hosts running."
+                              : L"Client machine with no remote host running"));
+    }
+    GetTestTimeText(false, stamp);
+    AddLine(stamp);
+    passRunning = false;
+}
+
+void RemoteConnectionStatus::RunTests() {
+    // Read before the enumeration drops dead testers: a tester that died still
+    // counts towards the headers.
+    size_t count = services.TesterCount();
+    win::ComPtr<IConnectionTester> tester;
+    if (!services.FindFirstTester(&tester)) return;
+    bool componentLineDue = true;
+    do {
+        if (!progress || FAILED(tester->StartConnectionTest(progress.Get()))) continue;
+        WaitForTest();
+        if (componentLineDue) {
+            AddComponentLine();
+            componentLineDue = false;
+        }
+        if (count > 1) {
+            win::Bstr name;
+            if (tester->GetName(name.Put()) == S_OK)
+                AddLine(FormatText(L"--- %s ---", {name.ToString()}));
+        }
+        win::ComPtr<IConnectionStatus> status;
+        VARIANT_BOOL first = VARIANT_TRUE;
+        while (tester->EnumStatus(first, status.Put()) == S_OK) {
+            AddStatusLines(std::move(status));
+            first = VARIANT_FALSE;
+        }
+    } while (services.FindNextTester(&tester));
+}
+
+void RemoteConnectionStatus::WaitForTest() {
+    HANDLE handles[2] = {events->CompletedEvent(), events->ProgressEvent()};
+    for (;;) {
+        // Progress and every message restart the full time-out.
+        DWORD wait = ::MsgWaitForMultipleObjects(2, handles, FALSE, waitTimeout, QS_ALLINPUT);
+        if (wait == WAIT_OBJECT_0 || wait == WAIT_TIMEOUT) return;
+        // A wait that cannot work would otherwise spin at once, forever.
+        if (wait == WAIT_FAILED) return;
+        if (wait == WAIT_OBJECT_0 + 2) {
+            // Dispatched directly: mouse clicks reach every window of the
+            // thread, dialog keys (Tab, Escape) wait for the modal loop.
+            MSG msg;
+            while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageW(&msg);
+            }
+        }
+    }
+}
+
+void RemoteConnectionStatus::AddComponentLine() {
+    std::wstring connection, name, driver;
+    bool hasConnection = GetConnectionStatusText(events->OverallStatus(), connection);
+    GetChannelName(detector.GetType(), name);
+    bool hasDriver = GetDriverLoadText(detector.dllLoaded, driver);
+    std::wstring line;
+    if (hasDriver && hasConnection) line = FormatText(L"%s - %s, %s", {name, driver, connection});
+    else if (hasDriver) line = FormatText(L"%s - %s", {name, driver});
+    else if (hasConnection) line = FormatText(L"%s %s", {name, connection});
+    else line = FormatText(L"%s", {name});
+    AddLine(line);
+}
+
+void RemoteConnectionStatus::AddStatusLines(win::ComPtr<IConnectionStatus> status) {
+    win::Bstr name;
+    if (status->GetName(name.Put()) == S_OK && !name.IsNull())
+        AddLine(FormatText(L"%s:", {name.ToString()}));
+    const wchar_t kAgoContext[] = L"Remote connection status: eg 5 seconds ago";
+    LONGLONG time = 0;
+    std::wstring ago;
+    if (status->GetLastMessageSend(&time) == S_OK && GetTimeAgoText(time, ago))
+        AddLine(FormatText(Translate(kAgoContext, L"- last message sent %s ago"), {ago}));
+    time = 0;
+    if (status->GetLastMessageReceived(&time) == S_OK && GetTimeAgoText(time, ago))
+        AddLine(FormatText(Translate(kAgoContext, L"- last message received %s ago"), {ago}));
+    LONG error = 0;
+    if (status->GetLastError(&error) == S_OK && error != 0) {
+        unsigned long value = static_cast<unsigned long>(error);
+        AddLine(FormatText(
+            Translate(L"Remote connection status: same error code as decimal and hexadecimal",
+                      L"- last error %u (%x)"),
+            {value, value}));
+    }
+}
+
+}  // namespace dialogs

@@ -1,0 +1,143 @@
+#include "dialogs/RemoteDialogBase.h"
+
+#include <ctime>
+
+#include "dialogs/TextFormat.h"
+#include "resources/resource.h"
+#include "support/DiagnosticLog.h"
+#include "support/Translation.h"
+
+namespace dialogs {
+
+using support::Translate;
+
+namespace {
+
+const wchar_t kTimeContext[] = L"Remote connection status";
+
+// One unit of the elapsed-time text: the singular has a message id of its own,
+// only the plural is a format.
+std::wstring UnitText(long long count, const wchar_t* one, const wchar_t* many) {
+    if (count <= 1) return Translate(kTimeContext, one);
+    return FormatText(Translate(kTimeContext, many), {static_cast<unsigned long>(count)});
+}
+
+}  // namespace
+
+std::wstring TimeAgoText(long long d) {
+    // Every division truncates toward zero, so a negative difference leaves
+    // every unit at 0 or below and ends as "1 second".
+    long long days = d / 86400;
+    if (days > 0) return UnitText(days, L"1 day", L"%u days");
+    long long hours = d / 3600 - days * 24;
+    if (hours > 0) return UnitText(hours, L"1 hour", L"%u hours");
+    long long minutes = d / 60 - (d / 3600) * 60;
+    if (minutes > 0) return UnitText(minutes, L"1 minute", L"%u minutes");
+    long long seconds = d - (d / 60) * 60;
+    return UnitText(seconds, L"1 second", L"%u seconds");
+}
+
+RemoteDialogBase::RemoteDialogBase() : remoteSession(detector.inRemoteSession) {}
+
+void RemoteDialogBase::GetChannelStatusText(bool working, std::wstring& text) {
+    text = Translate(L"Remote channel status", working ? L"working" : L"not working");
+}
+
+void RemoteDialogBase::GetAuthorizationText(VARIANT_BOOL enabled, std::wstring& text) {
+    // Only all sixteen bits set is true: 1, as some callers send it, is not.
+    text = Translate(L"Remote access authorization",
+                     enabled == VARIANT_TRUE ? L"Enabled" : L"Disabled");
+}
+
+void RemoteDialogBase::GetChannelName(int type, std::wstring& text) {
+    const wchar_t* msgid = nullptr;
+    switch (type) {
+        case sharedfarlink::RemoteTypeIca: msgid = L"Citrix channel"; break;
+        case sharedfarlink::RemoteTypeRdp:
+        case sharedfarlink::RemoteTypeGlass: msgid = L"RDP channel"; break;
+        case sharedfarlink::RemoteTypeHorizon: msgid = L"Horizon channel"; break;
+        case sharedfarlink::RemoteTypeAws: msgid = L"AWS channel"; break;
+        case sharedfarlink::RemoteTypeAzure: msgid = L"Azure channel"; break;
+        default: break;
+    }
+    text = msgid ? Translate(L"Remote channel", msgid) : std::wstring();
+}
+
+bool RemoteDialogBase::GetDriverLoadText(sharedfarlink::TriState loaded, std::wstring& text) {
+    if (loaded != 0 && loaded != 1) {
+        text.clear();
+        return false;
+    }
+    text = Translate(L"Driver load status", loaded == 1 ? L"loaded" : L"not loaded");
+    return true;
+}
+
+bool RemoteDialogBase::GetConnectionStatusText(OverallConnectionStatus status, std::wstring& text) {
+    if (status != OCS_Connected && status != OCS_NotConnected) {
+        text.clear();
+        return false;
+    }
+    text = Translate(kTimeContext, status == OCS_Connected ? L"connected" : L"not connected");
+    return true;
+}
+
+bool RemoteDialogBase::GetTimeAgoText(long long time, std::wstring& text) {
+    if (time == 0) {
+        text.clear();
+        return false;
+    }
+    text = TimeAgoText(::_time64(nullptr) - time);
+    return true;
+}
+
+void RemoteDialogBase::GetTestTimeText(bool started, std::wstring& text) {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    std::wstring label = Translate(kTimeContext, started ? L"Test started" : L"Test completed");
+    wchar_t clock[32] = {};
+    if (!::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &now, nullptr, clock, 32)) clock[0] = L'\0';
+    text = FormatText(L"%s: %s", {label, clock});
+}
+
+void RemoteDialogBase::UpdateFocusDescription(HWND dialog) {
+    const wchar_t* context = nullptr;
+    const wchar_t* msgid = nullptr;
+    HWND focus = ::GetFocus();
+    switch (focus ? ::GetDlgCtrlID(focus) : 0) {
+        case IDCANCEL:
+            context = L"Remote Desktop dialog box";
+            msgid = L"Closes the current dialog box.";
+            break;
+        case IDC_CHANNEL_LIST:
+            context = L"Remote Desktop dialog box";
+            msgid = L"Status of the Corvane remote channels.";
+            break;
+        case IDC_REPAIR:
+            context = L"Remote Desktop dialog box";
+            msgid = L"Attempt to repair the channels that are not working.";
+            break;
+        case IDC_TEST_CONNECTION:
+            context = L"Remote Desktop dialog box";
+            msgid = L"Opens a dialog box that tests the connection status. This may take a minute.";
+            break;
+        case IDC_STATUS_LIST:
+            context = L"Remote Connection Status dialog box";
+            msgid = L"Lists the connection status for all virtual channels used.";
+            break;
+        case IDC_REFRESH:
+            context = L"Remote Connection Status dialog box";
+            msgid = L"Re-tests the connection status. This may take a minute.";
+            break;
+        default: break;
+    }
+    std::wstring text = msgid ? Translate(context, msgid) : std::wstring();
+    ::SetDlgItemTextW(dialog, IDC_DESCRIPTION, text.c_str());
+}
+
+void RemoteDialogBase::AddListLine(HWND dialog, int controlId, std::wstring line) {
+    ::SendDlgItemMessageW(dialog, controlId, LB_ADDSTRING, 0,
+                          reinterpret_cast<LPARAM>(line.c_str()));
+    support::LogLine(line);
+}
+
+}  // namespace dialogs
