@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "common/SessionCacheSeed.h"
 #include "server/ServerProcess.h"
 
 namespace {
@@ -21,8 +22,19 @@ protected:
         // Wine activates only classes registered for the whole machine.
         ASSERT_EQ(RunServer(L"/RegServer"), 0u);
     }
-    void SetUp() override { ASSERT_TRUE(server_testing::WaitForNoServer(10000)); }
+    void SetUp() override {
+        ASSERT_TRUE(server_testing::WaitForNoServer(10000));
+        // A dialog probes the session; the cache answers before the cloud check can.
+        ASSERT_TRUE(cache_.Seeded());
+    }
+
+    testing_support::SessionCacheSeed cache_;
 };
+
+// Shows the dialog and closes it as a user would: an open dialog keeps the
+// server running after the last release.
+const wchar_t kShowAndClose[] =
+    L" show wait-dialog:desktop click:desktop:close wait-gone:desktop ";
 
 TEST_F(EndToEndTest, ActivatesOutOfProcessAndReportsTheServersPid) {
     testing_support::ChildProcess holder;
@@ -55,7 +67,9 @@ TEST_F(EndToEndTest, ArgumentChecksAndInterfaces) {
 
 TEST_F(EndToEndTest, ServerExitsAboutASecondAfterTheLastRelease) {
     std::string out;
-    ASSERT_EQ(RunClient(L"--tester name=T connect pid show sleep:500 release watch-exit", &out), 0u);
+    ASSERT_EQ(RunClient(std::wstring(L"--tester name=T connect pid") + kShowAndClose +
+                            L"release watch-exit",
+                        &out), 0u);
     size_t at = out.find("server exit=0 ended=yes after=");
     ASSERT_NE(at, std::string::npos) << out;
     unsigned long after = std::strtoul(out.c_str() + at + 30, nullptr, 10);
@@ -80,7 +94,7 @@ TEST_F(EndToEndTest, ATesterWhoseClientDiedIsSkippedAndTheOthersServe) {
     doomed.Kill();
 
     std::string out;
-    ASSERT_EQ(RunClient(L"show sleep:1500 show sleep:1500", &out), 0u) << out;
+    ASSERT_EQ(RunClient(std::wstring(kShowAndClose) + kShowAndClose, &out), 0u) << out;
     ASSERT_TRUE(survivor.WaitForOutput("[Survivor] GetProductCode", 10000)) << survivor.Output();
     std::string seen = survivor.Output();
     EXPECT_EQ(CountOf(seen, "[Survivor] GetName"), 2u) << seen;
