@@ -1,6 +1,7 @@
 # Component model, detector, installation support and process scan, against
 # Wine's real registry, files and processes.
 include(${CMAKE_CURRENT_LIST_DIR}/../doubles/clients/clients.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../doubles/msi/msi.cmake)
 
 add_library(farlink_detection_testing STATIC
   shared/SeededRegistry.cpp
@@ -39,3 +40,12 @@ farlink_add_gtest(detection_components_tests
     shared/AwsComponentTest.cpp
     shared/ChannelDetectorTest.cpp
   LIBS farlink_detection_testing)
+
+# Repairs through the real Windows Installer, against the channel test package
+# installed into the prefix.
+farlink_add_gtest(detection_installer_tests
+  SOURCES
+    shared/ChannelPackage.cpp
+    shared/ChannelRepairTest.cpp
+  LIBS farlink_detection_testing msi
+  DEPENDS channel_package)
