@@ -14,6 +14,7 @@ ClientDoubles::ClientDoubles() {
     std::wstring plugin = testing_support::BesideExe(L"plugin_double.dll");
     ::CopyFileW(plugin.c_str(), (dir_ + L"\\vcbrdp.dll").c_str(), FALSE);
     ::CopyFileW(plugin.c_str(), (dir_ + L"\\vcbpco.dll").c_str(), FALSE);
+    ::CopyFileW(plugin.c_str(), (dir_ + L"\\vcbica.dll").c_str(), FALSE);
 }
 
 ClientDoubles::~ClientDoubles() {

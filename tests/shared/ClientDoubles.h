@@ -22,7 +22,7 @@ public:
 
     // Starts the double as `exeName` and waits until it runs. With `loadDll`
     // it loads that name first (the folder holds the plug-in double as
-    // "vcbrdp.dll" and "vcbpco.dll"); false when it did not start or the load
+    // "vcbrdp.dll", "vcbpco.dll" and "vcbica.dll"); false when it did not start or the load
     // failed. Without `wait` it returns once the process exists; WaitAllReady
     // then waits for every double started so far (a quicker way to start many).
     bool Start(const std::wstring& exeName, const wchar_t* loadDll = nullptr, bool wait = true);

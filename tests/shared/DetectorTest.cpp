@@ -91,8 +91,8 @@ TEST_F(DetectorRepair, WritesMissingKeysThenHasNothingLeftToDo) {
     EXPECT_EQ(detector.Repair(false, L""), 1);
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kKelp));
 
-    // With keys and files in place only the components without their own
-    // repair still ask for one, and they do nothing.
+    // With keys and files in place nothing is left: the other clients are not
+    // installed here, so their components ask for no repair.
     CreatePluginFiles();
     EXPECT_EQ(detector.Repair(false, L""), -1);
 }
@@ -116,10 +116,14 @@ TEST_F(DetectorRepair, MoveNextRecordsTheRefreshedState) {
     EXPECT_EQ(detector.IsRegistered(false), 1);
     EXPECT_EQ(detector.IsDllInstalled(false), 1);
     ::RegDeleteKeyW(HKEY_CURRENT_USER, kKelp);
-    ASSERT_TRUE(detector.MoveNext(first, L""));  // ICA: base answers
-    EXPECT_EQ(detector.GetType(), RemoteTypeIca);
-    EXPECT_EQ(detector.IsRegistered(false), 0);
-    ASSERT_TRUE(detector.MoveNext(first, L""));  // Horizon re-reads: key gone
+    // Citrix, Horizon, WorkSpaces and Glass: no client on this machine.
+    for (int type : {RemoteTypeIca, RemoteTypeHorizon, RemoteTypeAws, RemoteTypeGlass}) {
+        ASSERT_TRUE(detector.MoveNext(first, L""));
+        EXPECT_EQ(detector.GetType(), type);
+        EXPECT_EQ(detector.IsClientInstalled(false), 0) << type;
+    }
+    ASSERT_TRUE(detector.MoveNext(first, L""));  // Azure re-reads: key gone
+    EXPECT_EQ(detector.GetType(), RemoteTypeAzure);
     EXPECT_EQ(detector.IsRegistered(false), 0);
     EXPECT_EQ(detector.IsDllInstalled(false), 1);
 }

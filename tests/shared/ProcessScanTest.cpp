@@ -116,6 +116,32 @@ TEST_F(ProcessScan, NamesMatchWithoutRegardToCase) {
     EXPECT_EQ(detector.dllLoaded, 0);
 }
 
+TEST_F(ProcessScan, CitrixAndHorizonClientsAreAttributedToTheirComponents) {
+    const struct {
+        const wchar_t* exe;
+        const wchar_t* loaded;
+        int type;
+        const wchar_t* plugin;
+        int dllLoaded;
+    } cases[] = {
+        {L"wfica32.exe", L"vcbica.dll", RemoteTypeIca, L"vcbica.dll", 1},
+        // Another channel's plug-in in the Citrix client is not its own.
+        {L"wfica32.exe", L"vcbrdp.dll", RemoteTypeIca, L"vcbica.dll", 0},
+        {L"vmware-remotemks.exe", L"vcbrdp.dll", RemoteTypeHorizon, L"vcbrdp.dll", 1},
+    };
+    RemoteComponentDetector detector;
+    for (const auto& c : cases) {
+        clients_.StopAll();
+        ASSERT_TRUE(clients_.Start(c.exe, c.loaded));
+        EXPECT_TRUE(detector.FindClientProcess()) << c.exe;
+        EXPECT_EQ(detector.GetType(), c.type);
+        bool checkLoaded = false;
+        EXPECT_EQ(ScannedDll(detector, &checkLoaded), c.plugin);
+        EXPECT_TRUE(checkLoaded);
+        EXPECT_EQ(detector.dllLoaded, c.dllLoaded) << c.exe << " with " << c.loaded;
+    }
+}
+
 TEST(ProcessScanRemote, HostSideTakesTheSessionsComponentWithoutWalking) {
     ClientDoubles clients;
     ASSERT_TRUE(clients.Start(L"mstsc.exe", L"vcbrdp.dll"));

@@ -1,11 +1,14 @@
 # Component model, detector, installation support and process scan, against
 # Wine's real registry, files and processes.
 include(${CMAKE_CURRENT_LIST_DIR}/../doubles/clients/clients.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../doubles/msi/msi.cmake)
 
 add_library(farlink_detection_testing STATIC
   shared/SeededRegistry.cpp
   shared/InstallFixture.cpp
   shared/WriteBlockedKey.cpp
+  shared/SplitRegistryViews.cpp
+  shared/ChannelSeeds.cpp
 )
 target_link_libraries(farlink_detection_testing PUBLIC farlink_detection farlink_testing
   farlink_options)
@@ -27,3 +30,22 @@ farlink_add_gtest(detection_scan_tests
     shared/ClientDoubles.cpp
   LIBS farlink_detection_testing psapi
   DEPENDS client_double plugin_double)
+
+# The Citrix, Horizon and WorkSpaces components and the detector over all six,
+# in scratch hives whose 32-bit view is kept apart.
+farlink_add_gtest(detection_components_tests
+  SOURCES
+    shared/IcaComponentTest.cpp
+    shared/HorizonComponentTest.cpp
+    shared/AwsComponentTest.cpp
+    shared/ChannelDetectorTest.cpp
+  LIBS farlink_detection_testing)
+
+# Repairs through the real Windows Installer, against the channel test package
+# installed into the prefix.
+farlink_add_gtest(detection_installer_tests
+  SOURCES
+    shared/ChannelPackage.cpp
+    shared/ChannelRepairTest.cpp
+  LIBS farlink_detection_testing msi
+  DEPENDS channel_package)

@@ -1,6 +1,7 @@
 #pragma once
-// VMware Horizon: loads the Remote Desktop plug-in through the same add-in keys.
-// For now it has its identity and Remote Desktop's behaviour.
+// VMware Horizon: loads the Remote Desktop plug-in through the same add-in
+// keys, but only keys with a nonzero "View Enabled" count, and only once the
+// Horizon client is installed at all.
 #include "shared/Farlink/RdpComponent.h"
 
 namespace sharedfarlink {
@@ -10,6 +11,13 @@ public:
     HorizonComponent();
     HorizonComponent(const HorizonComponent&) = default;
     ~HorizonComponent() override = default;
+
+    bool UpdateState(bool remoteSession, const std::wstring& productCode) override;
+    TriState IsClientInstalled(bool remoteSession) const override;
+
+private:
+    bool clientKeyFound = false;
+    const std::wstring clientKey = L"Software\\VMware, Inc.\\VMware VDM\\Client";
 };
 
 }  // namespace sharedfarlink
