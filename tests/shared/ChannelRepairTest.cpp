@@ -38,6 +38,7 @@ public:
     bool Split() const { return split_; }
 
 private:
+    // Declared first, so the split is made inside the scratch hive.
     testing_support::RegistryOverride override_;
     bool split_;
 };
