@@ -42,7 +42,8 @@ farlink_add_gtest(detection_components_tests
   LIBS farlink_detection_testing)
 
 # Repairs through the real Windows Installer, against the channel test package
-# installed into the prefix.
+# installed into the prefix. About 2 s under Wine: msiexec /i and /x take
+# 0.2-0.3 s each, every feature reinstall 60-100 ms.
 farlink_add_gtest(detection_installer_tests
   SOURCES
     shared/ChannelPackage.cpp
