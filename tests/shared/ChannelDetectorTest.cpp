@@ -1,5 +1,5 @@
-// The detector over all six real components, with every client installed in
-// a scratch machine, on the client side and in a WorkSpaces host session.
+// The detector over all six real components, with every client installed on
+// a scratch client machine.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -67,24 +67,6 @@ TEST_F(AllChannels, ClientMachineListsEveryComponentWithItsOwnAnswers) {
     std::get<3>(broken[3]) = 0;
     EXPECT_EQ(Enumerate(detector, false), broken);
     EXPECT_EQ(detector.Repair(false, L""), 0);
-}
-
-TEST(WorkSpacesHostSession, ListsOnlyTheWorkSpacesHostRegistration) {
-    SeededRegistry registry(L"AWS");
-    ASSERT_TRUE(SplitRegistryViews());
-    std::wstring dir = testing_support::MakeScratchDir(L"pcoip");
-    std::wstring plugin = dir + L"\\vcbpco.dll";
-    ASSERT_TRUE(CreateEmptyFile(plugin));
-    ASSERT_TRUE(SetString(HKEY_LOCAL_MACHINE, kTeradiciPluginKey, L"dll", plugin, KEY_WOW64_32KEY));
-
-    RemoteComponentDetector detector;
-    ASSERT_TRUE(detector.inRemoteSession);
-    EXPECT_EQ(Enumerate(detector, true), std::vector<Line>({{RemoteTypeAws, -1, 1, 1}}));
-    EXPECT_EQ(detector.Repair(true, L""), -1);
-
-    ::DeleteFileW(plugin.c_str());
-    EXPECT_EQ(Enumerate(detector, true), std::vector<Line>({{RemoteTypeAws, -1, 1, 0}}));
-    testing_support::RemoveTree(dir);
 }
 
 }  // namespace

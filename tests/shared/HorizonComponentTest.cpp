@@ -76,20 +76,6 @@ TEST_F(HorizonClient, AMissingViewEnabledIsWrittenAsOne) {
     EXPECT_EQ(horizon.IsRegistered(false), 1);
 }
 
-TEST_F(HorizonClient, On64BitWindowsBothKeysNeedViewEnabled) {
-    AsWow64();
-    CreatePluginFiles();
-    InstallClient();
-    WriteAddin(kKelp, NativePath(), 1);
-    WriteAddin(kKelp32, X86Path(), 0);
-    HorizonComponent horizon;
-    EXPECT_TRUE(horizon.UpdateState(false, L""));
-    EXPECT_EQ(horizon.IsRegistered(false), 0);
-    ASSERT_TRUE(SetDword(HKEY_CURRENT_USER, kKelp32, L"View Enabled", 1));
-    EXPECT_FALSE(horizon.UpdateState(false, L""));
-    EXPECT_EQ(horizon.IsRegistered(false), 1);
-}
-
 TEST_F(HorizonClient, HostSideAnswersDoesNotApply) {
     InstallClient();
     HorizonComponent horizon;
