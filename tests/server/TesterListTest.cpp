@@ -5,29 +5,25 @@
 #include <string>
 
 #include "server/TesterList.h"
+#include "win/ComObject.h"
 
 namespace {
 
 using win::ComPtr;
 
 // Answers GetName and GetProductCode as told, and counts the calls.
-class FakeTester final : public IConnectionTester {
+class FakeTester final : public win::NoDispatch<IConnectionTester> {
 public:
     FakeTester(HRESULT nameResult, const wchar_t* productCode = nullptr)
         : nameResult_(nameResult), productCode_(productCode) {}
 
+    // Lives on the test's stack: the count is only watched, never acted on.
     STDMETHODIMP QueryInterface(REFIID, void** ppv) override {
         *ppv = nullptr;
         return E_NOINTERFACE;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
     STDMETHODIMP_(ULONG) Release() override { return --refs; }
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
-    }
     STDMETHODIMP GetName(BSTR* name) override {
         ++nameCalls;
         *name = nameResult_ == S_OK ? ::SysAllocString(L"fake") : nullptr;
