@@ -30,12 +30,21 @@ std::wstring TextOf(HWND window) {
     return text.data();
 }
 
+// The caption as the window manager keeps it. No message reaches the
+// dialog's thread: a connection test's wait restarts its time-out at every
+// message, so polling with messages would keep it waiting for ever.
+std::wstring CaptionOf(HWND window) {
+    wchar_t text[128] = {};
+    ::GetWindowTextW(window, text, 128);
+    return text;
+}
+
 BOOL CALLBACK Collect(HWND window, LPARAM param) {
     Search* search = reinterpret_cast<Search*>(param);
     wchar_t className[16] = {};
     ::GetClassNameW(window, className, 16);
     if (::lstrcmpW(className, L"#32770") != 0) return TRUE;
-    if (TextOf(window) != search->caption) return TRUE;
+    if (CaptionOf(window) != search->caption) return TRUE;
     if (search->requiredChild && !::GetDlgItem(window, search->requiredChild)) return TRUE;
     if (search->forbiddenChild && ::GetDlgItem(window, search->forbiddenChild)) return TRUE;
     search->found.push_back(window);
