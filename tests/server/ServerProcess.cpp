@@ -46,6 +46,19 @@ std::wstring ProcessImageName(DWORD pid) {
     return name;
 }
 
+void KillServers() {
+    DWORD pids[1024];
+    DWORD bytes = 0;
+    if (!::EnumProcesses(pids, sizeof pids, &bytes)) return;
+    for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
+        if (::lstrcmpiW(ProcessImageName(pids[i]).c_str(), L"FarlinkUI.exe") != 0) continue;
+        win::ScopedHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pids[i]));
+        if (!process) continue;
+        ::TerminateProcess(process.Get(), 1);
+        ::WaitForSingleObject(process.Get(), 5000);
+    }
+}
+
 bool WaitForNoServer(DWORD ms) {
     DWORD start = ::GetTickCount();
     for (;;) {

@@ -33,4 +33,7 @@ std::wstring ProcessImageName(DWORD pid);
 // Waits until no FarlinkUI.exe runs, at most `ms`; true when none is left.
 bool WaitForNoServer(DWORD ms);
 
+// Ends every FarlinkUI.exe of this prefix, for a test that left one behind.
+void KillServers();
+
 }  // namespace server_testing
