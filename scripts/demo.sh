@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# The main job, end to end: installs what is missing, builds both targets,
+# then plays the maker's product under 64-bit Wine with farlinkctl. It asks
+# FarlinkUI for the Remote Desktop dialog, reads it back, presses Repair,
+# opens "Test connection...", reads the report, and saves screenshots of both
+# dialogs to docs/screenshots/ (remote-desktop.png, connection-status.png).
+#
+# Usage: scripts/demo.sh [LANGUAGE]   three letters, e.g. deu or fra (default enu)
+# FARLINK_DEMO_BIN=<x86_64 bin folder> uses that build as it is (no set-up, no build).
+#
+# The machine it shows is staged in a private prefix: the product's version
+# key with the RDP plug-in file but no add-in key (so Repair has work to do),
+# and a stand-in Remote Desktop client (the test double, as mstsc.exe) with
+# the plug-in loaded, so the connection test has a client to report on.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+language=${1:-enu}
+
+if [ -z "${FARLINK_DEMO_BIN:-}" ]; then
+  "$root/scripts/setup.sh"
+  "$root/scripts/build.sh" all
+fi
+
+source "$root/scripts/wine-session.sh"
+run_dir="$root/build/runs/demo-$$"
+trap 'wine_session_stop; rm -rf "$run_dir"' EXIT
+wine_session_start "$run_dir"
+
+# The 32-bit product cannot run on these machines; the x86_64 build is the
+# same program.
+bin=${FARLINK_DEMO_BIN:-$root/build/x86_64/bin}
+shots="$root/docs/screenshots"
+mkdir -p "$shots"
+win_run=$(winepath -w "$run_dir")
+
+# Wine activates only classes registered for the whole machine.
+wine "$bin/FarlinkUI.exe" /RegServer
+# The session cache answers before the cloud check can: nothing leaves the machine.
+wine reg add 'HKCU\Software\Corvane\Farlink' /v Server /d Local /f >/dev/null
+
+# The product's installation: version 1.0 with RDP support, plug-in in place.
+version=1.0
+wine reg add 'HKLM\Software\Corvane\Farlink' /v Version /d "$version" /f >/dev/null
+wine reg add "HKLM\\Software\\Corvane\\Farlink\\$version" /v "RDP Support" /t REG_DWORD /d 1 \
+  /f >/dev/null
+plugin_dir="$WINEPREFIX/drive_c/Program Files/Corvane/Shared/Farlink/$version"
+mkdir -p "$plugin_dir"
+cp "$bin/plugin_double.dll" "$plugin_dir/vcbrdp.dll"
+
+# A stand-in Remote Desktop client with the plug-in loaded.
+client_dir="$run_dir/client"
+mkdir -p "$client_dir"
+cp "$bin/client_double.exe" "$client_dir/mstsc.exe"
+cp "$bin/plugin_double.dll" "$client_dir/vcbrdp.dll"
+(cd "$client_dir" && wine mstsc.exe --load vcbrdp.dll >/dev/null 2>&1 &)
+sleep 2
+
+now=$(date +%s)
+tester="name=Farlink,auth=true,outcome=2,status=Session/$((now - 5))/$((now - 3))/0"
+wine "$bin/farlinkctl.exe" --tester "$tester" connect "show:$language" \
+  wait-dialog:desktop read:desktop \
+  click:desktop:repair message-box sleep:500 read:desktop \
+  "shot:desktop:$win_run\\remote-desktop.bmp" \
+  click:desktop:test wait-dialog:status read:status \
+  "shot:status:$win_run\\connection-status.bmp" \
+  click:status:close wait-gone:status click:desktop:close wait-gone:desktop release
+
+convert "$run_dir/remote-desktop.bmp" "$shots/remote-desktop.png"
+convert "$run_dir/connection-status.bmp" "$shots/connection-status.png"
+echo "demo: screenshots in docs/screenshots/ (remote-desktop.png, connection-status.png)"
