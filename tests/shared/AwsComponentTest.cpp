@@ -5,27 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <vector>
 
 #include "common/RegistryOverride.h"
 #include "common/TestPaths.h"
-#include "shared/ChannelSeeds.h"
 #include "shared/Farlink/AwsComponent.h"
 #include "shared/SeededRegistry.h"
-#include "shared/SplitRegistryViews.h"
 #include "win/RegKey.h"
 
 using namespace sharedfarlink;
 
 namespace detection_tests {
 namespace {
-
-std::wstring Replace(std::wstring text, const std::wstring& from, const std::wstring& to) {
-    for (size_t at = text.find(from); at != std::wstring::npos;
-         at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
 
 class WorkSpaces : public ::testing::Test {
 protected:
@@ -71,7 +61,8 @@ TEST_F(WorkSpaces, ClientSideFindsThePluginBesideTheRegisteredExecutable) {
         testing_support::DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Classes\\workspaces");
         testing_support::RemoveTree(plugins);
         if (c.command) {
-            ASSERT_TRUE(SeedWorkSpacesCommand(Replace(c.command, L"{dir}", appDir_)));
+            std::wstring command = c.command;
+            ASSERT_TRUE(SeedWorkSpacesCommand(command.replace(command.find(L"{dir}"), 5, appDir_)));
         }
         if (c.plugins == Plugins::FileInsteadOfFolder) {
             ASSERT_TRUE(CreateEmptyFile(plugins));
@@ -91,27 +82,6 @@ TEST_F(WorkSpaces, ClientSideFindsThePluginBesideTheRegisteredExecutable) {
     }
 }
 
-// Writes the "dll" value of the plug-in's subkey in one registry view.
-void SetPluginDll(REGSAM view, DWORD type, const void* data, DWORD bytes) {
-    win::RegKey key;
-    ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, kTeradiciPluginKey, KEY_SET_VALUE | view),
-              ERROR_SUCCESS);
-    ASSERT_EQ(::RegSetValueExW(key.Get(), L"dll", 0, type, static_cast<const BYTE*>(data), bytes),
-              ERROR_SUCCESS);
-}
-
-// What the registry holds, so a case cannot pass because the value was
-// stored other than the test meant (Wine adds a NUL to a REG_SZ written
-// without one when the caller's buffer happens to have it next).
-DWORD StoredBytes(REGSAM view) {
-    win::RegKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kTeradiciPluginKey, KEY_QUERY_VALUE | view) != ERROR_SUCCESS)
-        return 0xFFFFFFFF;
-    DWORD bytes = 0;
-    ::RegQueryValueExW(key.Get(), L"dll", nullptr, nullptr, nullptr, &bytes);
-    return bytes;
-}
-
 struct HostCase {
     const char* name;
     std::function<void()> seed;
@@ -122,67 +92,43 @@ TEST_F(WorkSpaces, HostSideReadsAStrictDllValueInEitherView) {
     const REGSAM v32 = KEY_WOW64_32KEY, v64 = KEY_WOW64_64KEY;
     const std::wstring plugin = appDir_ + L"\\vcbpco.dll";
     ASSERT_TRUE(CreateEmptyFile(plugin));
-    const std::wstring missing = appDir_ + L"\\gone.dll";
-    // The path followed by a non-NUL unit, so Wine stores exactly the count.
-    const std::wstring unterminated = plugin + L"X";
     const DWORD pathBytes = static_cast<DWORD>(plugin.size() * sizeof(wchar_t));
-    auto sz = [](REGSAM view, const std::wstring& text) {
-        SetPluginDll(view, REG_SZ, text.c_str(),
-                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    // Writes "dll" and checks the registry holds exactly that many bytes, so a
+    // case cannot pass because Wine stored the value otherwise (it adds a NUL
+    // to a REG_SZ written without one when the caller's buffer has it next).
+    auto set = [&](REGSAM view, const std::wstring& text, DWORD type = REG_SZ, DWORD bytes = ~0u) {
+        if (bytes == ~0u) bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+        ASSERT_TRUE(SetRaw(HKEY_LOCAL_MACHINE, kTeradiciPluginKey, L"dll", type, text.c_str(), bytes, view));
+        win::RegKey key;
+        DWORD stored = 0;
+        key.Open(HKEY_LOCAL_MACHINE, kTeradiciPluginKey, KEY_QUERY_VALUE | view);
+        ::RegQueryValueExW(key.Get(), L"dll", nullptr, nullptr, nullptr, &stored);
+        EXPECT_EQ(stored, bytes);
     };
     ::SetEnvironmentVariableW(L"FARLINK_PCOIP_DIR", appDir_.c_str());
-
     const HostCase cases[] = {
-        {"REG_SZ in the 32-bit view", [&] { sz(v32, plugin); }, 1, 1},
-        {"REG_SZ in the default view only", [&] { sz(v64, plugin); }, 1, 1},
-        {"both views: the 32-bit one counts",
-         [&] {
-             sz(v32, missing);
-             sz(v64, plugin);
-         },
-         1, 0},
+        {"REG_SZ in the 32-bit view", [&] { set(v32, plugin); }, 1, 1},
+        {"REG_SZ in the default view only", [&] { set(v64, plugin); }, 1, 1},
+        {"both views: the 32-bit one counts", [&] { set(v32, appDir_ + L"\\gone.dll"), set(v64, plugin); }, 1, 0},
         {"REG_EXPAND_SZ is taken unexpanded",
-         [&] {
-             std::wstring text = L"%FARLINK_PCOIP_DIR%\\vcbpco.dll";
-             SetPluginDll(v32, REG_EXPAND_SZ, text.c_str(),
-                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-         },
-         1, 0},
-        {"empty value", [&] { SetPluginDll(v32, REG_SZ, L"", 0); }, 1, 0},
-        {"REG_DWORD",
-         [&] {
-             DWORD one = 1;
-             SetPluginDll(v32, REG_DWORD, &one, sizeof one);
-         },
-         0, 0},
-        {"odd byte length",
-         [&] {
-             // Terminated within the whole units, plus one stray byte.
-             std::wstring odd = plugin + std::wstring(1, L'\0') + L"X";
-             const DWORD bytes = pathBytes + sizeof(wchar_t) + 1;
-             SetPluginDll(v32, REG_SZ, odd.c_str(), bytes);
-             EXPECT_EQ(StoredBytes(v32), bytes);
-         },
-         0, 0},
-        {"no terminating NUL",
-         [&] {
-             SetPluginDll(v32, REG_SZ, unterminated.c_str(), pathBytes);
-             EXPECT_EQ(StoredBytes(v32), pathBytes);
-         },
-         0, 0},
-        {"longer than 260 units", [&] { sz(v32, std::wstring(300, L'x')); }, 0, 0},
+         [&] { set(v32, L"%FARLINK_PCOIP_DIR%\\vcbpco.dll", REG_EXPAND_SZ); }, 1, 0},
+        {"empty value", [&] { set(v32, L"", REG_SZ, 0); }, 1, 0},
+        {"REG_DWORD", [&] { set(v32, std::wstring(L"\x1\0", 2), REG_DWORD, 4); }, 0, 0},
+        // Terminated within the whole units, plus one stray byte.
+        {"odd byte length", [&] { set(v32, plugin + L'\0' + L"X", REG_SZ, pathBytes + 3); }, 0, 0},
+        // Followed by a non-NUL unit, so Wine stores exactly the count.
+        {"no terminating NUL", [&] { set(v32, plugin + L"X", REG_SZ, pathBytes); }, 0, 0},
+        {"longer than 260 units", [&] { set(v32, std::wstring(300, L'x')); }, 0, 0},
         {"plug-in key without the subkey",
-         [&] { ASSERT_TRUE(SetString(HKEY_LOCAL_MACHINE, kTeradiciPluginsKey, L"x", L"", v32)); },
-         0, 0},
+         [&] { ASSERT_TRUE(SetString(HKEY_LOCAL_MACHINE, kTeradiciPluginsKey, L"x", L"", v32)); }, 0, 0},
         {"no plug-in key", [] {}, 0, 0},
     };
     for (const HostCase& c : cases) {
         SCOPED_TRACE(c.name);
-        testing_support::DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Teradici", v32);
-        testing_support::DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Teradici", v64);
+        for (REGSAM view : {v32, v64})
+            testing_support::DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Teradici", view);
         c.seed();
         const bool needsRepair = c.registered == 0 || c.dllInstalled == 0;
-
         AwsComponent aws;
         EXPECT_EQ(aws.UpdateState(true, L""), needsRepair);
         EXPECT_EQ(aws.IsClientInstalled(true), -1);

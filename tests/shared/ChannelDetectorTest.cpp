@@ -1,15 +1,14 @@
 // The detector over all six real components, with every client installed on
-// a scratch client machine.
+// a scratch client machine; and the host side of the five that have none.
 #include <gtest/gtest.h>
 
 #include <tuple>
 #include <vector>
 
 #include "common/TestPaths.h"
-#include "shared/ChannelSeeds.h"
 #include "shared/Farlink/RemoteComponentDetector.h"
+#include "shared/Farlink/RemoteComponentList.h"
 #include "shared/InstallFixture.h"
-#include "shared/SplitRegistryViews.h"
 
 using namespace sharedfarlink;
 
@@ -67,6 +66,31 @@ TEST_F(AllChannels, ClientMachineListsEveryComponentWithItsOwnAnswers) {
     std::get<3>(broken[3]) = 0;
     EXPECT_EQ(Enumerate(detector, false), broken);
     EXPECT_EQ(detector.Repair(false, L""), 0);
+}
+
+// The host side has nothing to say for every component but WorkSpaces, though
+// Citrix reads its values there too: they travel with a copy.
+TEST_F(AllChannels, HostSideAnswersDoesNotApplyAndNeverRepairs) {
+    ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kCitrixModulesKey, KEY_WOW64_32KEY, 0);
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, kKelp);
+    for (int type : {RemoteTypeRdp, RemoteTypeIca, RemoteTypeHorizon, RemoteTypeGlass,
+                     RemoteTypeAzure}) {
+        SCOPED_TRACE(type);
+        ComponentHolder c, copy;
+        ASSERT_TRUE(FindByType(type, c));
+        EXPECT_FALSE(c->UpdateState(true, L""));
+        EXPECT_EQ(c->IsClientInstalled(true), -1);
+        EXPECT_EQ(c->IsRegistered(true), -1);
+        EXPECT_EQ(c->IsDllInstalled(true), -1);
+        EXPECT_EQ(c->Repair(true, L""), -1);
+        ASSERT_TRUE(CloneComponent(type, *c, copy));
+        if (type == RemoteTypeIca) {
+            EXPECT_EQ(copy->IsClientInstalled(false), 1);
+            EXPECT_EQ(copy->IsRegistered(false), 0);
+            EXPECT_EQ(copy->IsDllInstalled(false), 1);
+        }
+    }
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kKelp));
 }
 
 }  // namespace

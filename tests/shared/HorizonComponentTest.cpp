@@ -2,11 +2,8 @@
 // nonzero "View Enabled", and only once the Horizon client key exists.
 #include <gtest/gtest.h>
 
-#include "shared/ChannelSeeds.h"
 #include "shared/Farlink/HorizonComponent.h"
-#include "shared/Farlink/RdpComponent.h"
 #include "shared/InstallFixture.h"
-#include "shared/SplitRegistryViews.h"
 
 using namespace sharedfarlink;
 
@@ -40,51 +37,26 @@ TEST_F(HorizonClient, WithoutTheClientKeyNothingElseIsReadNorRepaired) {
     }
 }
 
-TEST_F(HorizonClient, ViewEnabledZeroSurvivesARepairThatWritesNothing) {
+TEST_F(HorizonClient, RepairWritesAMissingViewEnabledButLeavesAZero) {
     InstallClient();
-    WriteAddin(kKelp, NativePath(), 0);
-    // Remote Desktop does not look at the value: the same key is fine for it.
-    RdpComponent rdp;
-    EXPECT_FALSE(rdp.UpdateState(false, L""));
-
-    HorizonComponent horizon;
-    EXPECT_TRUE(horizon.UpdateState(false, L""));
-    EXPECT_EQ(horizon.IsClientInstalled(false), 1);
-    EXPECT_EQ(horizon.IsRegistered(false), 0);
-    EXPECT_EQ(horizon.IsDllInstalled(false), 1);
-    // The repair's own test only wants the value to exist, so it finds the
-    // key right and calls that a success.
-    EXPECT_EQ(horizon.Repair(false, L""), 1);
-    DWORD viewEnabled = 7;
-    ASSERT_TRUE(GetDword(HKEY_CURRENT_USER, kKelp, L"View Enabled", &viewEnabled));
-    EXPECT_EQ(viewEnabled, 0u);
-    EXPECT_TRUE(horizon.UpdateState(false, L""));
-    EXPECT_EQ(horizon.IsRegistered(false), 0);
-}
-
-TEST_F(HorizonClient, AMissingViewEnabledIsWrittenAsOne) {
-    InstallClient();
-    WriteAddin(kKelp, NativePath(), -1);
-    HorizonComponent horizon;
-    EXPECT_TRUE(horizon.UpdateState(false, L""));
-    EXPECT_EQ(horizon.IsRegistered(false), 0);
-    EXPECT_EQ(horizon.Repair(false, L""), 1);
-    DWORD viewEnabled = 0;
-    ASSERT_TRUE(GetDword(HKEY_CURRENT_USER, kKelp, L"View Enabled", &viewEnabled));
-    EXPECT_EQ(viewEnabled, 1u);
-    EXPECT_FALSE(horizon.UpdateState(false, L""));
-    EXPECT_EQ(horizon.IsRegistered(false), 1);
-}
-
-TEST_F(HorizonClient, HostSideAnswersDoesNotApply) {
-    InstallClient();
-    HorizonComponent horizon;
-    EXPECT_FALSE(horizon.UpdateState(true, L""));
-    EXPECT_EQ(horizon.IsClientInstalled(true), -1);
-    EXPECT_EQ(horizon.IsRegistered(true), -1);
-    EXPECT_EQ(horizon.IsDllInstalled(true), -1);
-    EXPECT_EQ(horizon.Repair(true, L""), -1);
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kKelp));
+    // The repair's own test only wants the value to exist: with 0 it finds the
+    // key right, writes nothing and calls that a success.
+    for (int viewEnabled : {0, -1}) {
+        SCOPED_TRACE(viewEnabled);
+        ::RegDeleteKeyW(HKEY_CURRENT_USER, kKelp);
+        WriteAddin(kKelp, NativePath(), viewEnabled);
+        HorizonComponent horizon;
+        EXPECT_TRUE(horizon.UpdateState(false, L""));
+        EXPECT_EQ(horizon.IsClientInstalled(false), 1);
+        EXPECT_EQ(horizon.IsRegistered(false), 0);
+        EXPECT_EQ(horizon.IsDllInstalled(false), 1);
+        EXPECT_EQ(horizon.Repair(false, L""), 1);
+        DWORD after = 7;
+        ASSERT_TRUE(GetDword(HKEY_CURRENT_USER, kKelp, L"View Enabled", &after));
+        EXPECT_EQ(after, viewEnabled ? 1u : 0u);
+        EXPECT_EQ(horizon.UpdateState(false, L""), viewEnabled == 0);
+        EXPECT_EQ(horizon.IsRegistered(false), viewEnabled ? 1 : 0);
+    }
 }
 
 }  // namespace

@@ -1,15 +1,12 @@
 // The Citrix component over a scratch HKLM whose 32-bit view is kept apart,
 // with a scratch Citrix folder holding the plug-in file. Repairs that reach
-// the installer are in ChannelRepairTest.cpp.
+// the installer are in ChannelRepairTest.cpp, the host side in ChannelDetectorTest.cpp.
 #include <gtest/gtest.h>
 
 #include "common/RegistryOverride.h"
 #include "common/TestPaths.h"
-#include "shared/ChannelSeeds.h"
 #include "shared/Farlink/IcaComponent.h"
-#include "shared/Farlink/RemoteComponentList.h"
 #include "shared/SeededRegistry.h"
-#include "shared/SplitRegistryViews.h"
 
 using namespace sharedfarlink;
 
@@ -53,8 +50,8 @@ TEST_F(CitrixComponent, ClientSideReadsBothValuesInThe32BitView) {
     };
     for (const CitrixCase& c : cases) {
         SCOPED_TRACE(c.name);
-        testing_support::DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Citrix", v32);
-        testing_support::DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Citrix", v64);
+        for (REGSAM view : {v32, v64})
+            testing_support::DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Citrix", view);
         std::wstring folder;
         switch (c.folder) {
             case Folder::WithSeparator: folder = folder_ + L"\\"; break;
@@ -80,23 +77,6 @@ TEST_F(CitrixComponent, ClientSideReadsBothValuesInThe32BitView) {
             EXPECT_EQ(ica.Repair(false, L"{6D1A3C25-0000-0000-0000-000000000001}"), -1);
         }
     }
-}
-
-TEST_F(CitrixComponent, HostSideAnswersDoesNotApplyThoughTheValuesAreRead) {
-    // Broken on purpose: no DriverName, so a client-side reading needs repair.
-    ASSERT_TRUE(SeedCitrix(folder_ + L"\\", false));
-    IcaComponent ica;
-    EXPECT_FALSE(ica.UpdateState(true, L""));
-    EXPECT_EQ(ica.IsClientInstalled(true), -1);
-    EXPECT_EQ(ica.IsRegistered(true), -1);
-    EXPECT_EQ(ica.IsDllInstalled(true), -1);
-    EXPECT_EQ(ica.Repair(true, L""), -1);
-    // What was read travels with a copy and shows on the client side.
-    ComponentHolder copy;
-    ASSERT_TRUE(CloneComponent(RemoteTypeIca, ica, copy));
-    EXPECT_EQ(copy->IsClientInstalled(false), 1);
-    EXPECT_EQ(copy->IsRegistered(false), 0);
-    EXPECT_EQ(copy->IsDllInstalled(false), 1);
 }
 
 }  // namespace

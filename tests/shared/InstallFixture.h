@@ -1,9 +1,9 @@
 #pragma once
 // A scratch installation: the version and version key in a scratch HKLM, an
 // empty add-in area in a scratch HKCU, and real plug-in files under the
-// prefix's Program Files folders when a test asks for them. Tests that want
-// 64-bit Windows call AsWow64(), which also points %ProgramW6432% at a
-// scratch folder so the native path is told apart from the x86 one.
+// prefix's Program Files folders when a test asks for them. AsWow64() switches
+// to 64-bit Windows and points %ProgramW6432% at a scratch folder, so the
+// native path is told apart from the x86 one.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -21,23 +21,25 @@ protected:
     InstallFixture();
     ~InstallFixture() override;
 
-    // Switches to the 64-bit-Windows behaviour for the rest of the test.
     void AsWow64();
-    void SetRdpSupport(DWORD value);
+    void SetRdpSupport(DWORD value) {
+        SetDword(HKEY_LOCAL_MACHINE, VersionKey(), L"RDP Support", value);
+    }
     std::wstring VersionKey() const { return std::wstring(kProductKey) + L"\\" + version_; }
 
     // Where this installation's plug-in must be: the native (KELP) and the
-    // 32-bit (KELP32) one. On 32-bit Windows both are the native one.
-    std::wstring NativePath() const;
-    std::wstring X86Path() const;
-    std::wstring Kelp32Path() const { return wow64_ ? X86Path() : NativePath(); }
+    // 32-bit (KELP32) one.
+    std::wstring NativePath() const { return (wow64_ ? native64Root_ : L"C:\\Program Files") + Tail(); }
+    std::wstring X86Path() const { return L"C:\\Program Files (x86)" + Tail(); }
     // Creates the plug-in file(s) that ExpectedPluginPath names.
     void CreatePluginFiles();
 
-    // An add-in key as this program writes it; `viewEnabled` < 0 leaves the
-    // value out.
+    // An add-in key as this program writes it; `viewEnabled` < 0 leaves the value out.
     void WriteAddin(const wchar_t* key, const std::wstring& name, int viewEnabled = 1);
-    bool ReadName(const wchar_t* key, std::wstring* name) const;
+    std::wstring ReadName(const wchar_t* key) const {
+        std::wstring name;
+        return GetString(HKEY_CURRENT_USER, key, L"Name", &name) ? name : L"(none)";
+    }
 
     SeededRegistry registry_;
     std::wstring version_;
@@ -45,9 +47,8 @@ protected:
     bool wow64_ = false;
 
 private:
-    void CreateFile(const std::wstring& path);
+    std::wstring Tail() const { return L"\\Corvane\\Shared\\Farlink\\" + version_ + L"\\vcbrdp.dll"; }
     std::wstring savedProgramW6432_;
-    std::wstring createdVersionDirs_[2];
 };
 
 }  // namespace detection_tests

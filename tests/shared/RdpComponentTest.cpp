@@ -14,19 +14,6 @@ namespace {
 
 using RdpFamily = InstallFixture;
 
-TEST_F(RdpFamily, HostSideAnswersDoesNotApplyAndNeverRepairs) {
-    for (int type : {RemoteTypeRdp, RemoteTypeGlass, RemoteTypeAzure}) {
-        ComponentHolder c;
-        ASSERT_TRUE(FindByType(type, c));
-        EXPECT_FALSE(c->UpdateState(true, L""));
-        EXPECT_EQ(c->IsClientInstalled(true), -1);
-        EXPECT_EQ(c->IsRegistered(true), -1);
-        EXPECT_EQ(c->IsDllInstalled(true), -1);
-        EXPECT_EQ(c->Repair(true, L""), -1);
-    }
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kKelp));
-}
-
 TEST_F(RdpFamily, ClientWithoutKeysIsRepairedThenReadsRegistered) {
     CreatePluginFiles();
     // Azure shares every behaviour of Remote Desktop but its identity.
@@ -47,6 +34,27 @@ TEST_F(RdpFamily, ClientWithoutKeysIsRepairedThenReadsRegistered) {
     }
 }
 
+TEST_F(RdpFamily, TheFileTestedIsTheOneTheKeyNamesInAnyCase) {
+    CreatePluginFiles();
+    std::wstring upper = NativePath();
+    for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
+    const struct {
+        std::wstring name;
+        TriState registered, dllInstalled;
+    } rows[] = {
+        {upper, 1, 1},
+        {L"C:\\windows\\system32\\kernel32.dll", 0, 1},  // exists, but not ours
+        {L"C:\\nowhere\\vcbrdp.dll", 0, 0},              // ours exists, this does not
+    };
+    for (const auto& row : rows) {
+        WriteAddin(kKelp, row.name);
+        RdpComponent c;
+        EXPECT_EQ(c.UpdateState(false, L""), row.registered == 0 || row.dllInstalled == 0);
+        EXPECT_EQ(c.IsRegistered(false), row.registered);
+        EXPECT_EQ(c.IsDllInstalled(false), row.dllInstalled);
+    }
+}
+
 TEST_F(RdpFamily, On64BitWindowsAMissingKelp32KeyIsNotRegistered) {
     AsWow64();
     CreatePluginFiles();
@@ -55,30 +63,6 @@ TEST_F(RdpFamily, On64BitWindowsAMissingKelp32KeyIsNotRegistered) {
     EXPECT_TRUE(c.UpdateState(false, L""));
     EXPECT_EQ(c.IsRegistered(false), 0);
     EXPECT_EQ(c.IsDllInstalled(false), 1);
-}
-
-TEST_F(RdpFamily, StateCheckIgnoresCase) {
-    CreatePluginFiles();
-    std::wstring upper = NativePath();
-    for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
-    WriteAddin(kKelp, upper);
-    RdpComponent c;
-    EXPECT_FALSE(c.UpdateState(false, L""));
-    EXPECT_EQ(c.IsRegistered(false), 1);
-}
-
-TEST_F(RdpFamily, FilesTestedAreTheOnesTheKeysName) {
-    CreatePluginFiles();
-    RdpComponent c;
-    // Another file that exists: installed, though not registered.
-    WriteAddin(kKelp, L"C:\\windows\\system32\\kernel32.dll");
-    EXPECT_TRUE(c.UpdateState(false, L""));
-    EXPECT_EQ(c.IsDllInstalled(false), 1);
-    EXPECT_EQ(c.IsRegistered(false), 0);
-    // A missing file, although ours exists: not installed.
-    WriteAddin(kKelp, L"C:\\nowhere\\vcbrdp.dll");
-    c.UpdateState(false, L"");
-    EXPECT_EQ(c.IsDllInstalled(false), 0);
 }
 
 TEST_F(RdpFamily, GlassOnTheClientIsNeverRepaired) {
@@ -93,8 +77,8 @@ TEST_F(RdpFamily, ACopyCarriesTheLastReading) {
     ComponentHolder updated, copy;
     ASSERT_TRUE(FindByType(RemoteTypeRdp, updated));
     EXPECT_TRUE(updated->UpdateState(false, L""));
-    // Cloned from an updated copy, not the prototype: records and needsRepair
-    // come along, so the copy repairs without reading again.
+    // Cloned from an updated component, not the prototype: the copy repairs
+    // without reading again.
     ASSERT_TRUE(CloneComponent(RemoteTypeRdp, *updated, copy));
     EXPECT_EQ(copy->Repair(false, L""), 1);
     CreatePluginFiles();

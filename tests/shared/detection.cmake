@@ -7,8 +7,6 @@ add_library(farlink_detection_testing STATIC
   shared/SeededRegistry.cpp
   shared/InstallFixture.cpp
   shared/WriteBlockedKey.cpp
-  shared/SplitRegistryViews.cpp
-  shared/ChannelSeeds.cpp
 )
 target_link_libraries(farlink_detection_testing PUBLIC farlink_detection farlink_testing
   farlink_options)

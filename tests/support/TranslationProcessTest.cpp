@@ -10,23 +10,25 @@
 
 #include "common/ChildProcess.h"
 #include "common/TestPaths.h"
-#include "win/ScopedHandle.h"
+#include "lingua/LinguaInterface.h"
 
 namespace {
 
 using testing_support::BesideExe;
 
-std::string TestCatalogue() {
-    return testing_support::ReadFileBytes(BesideExe(L"support-testdata\\tst.mo"));
+// Copies a file, creating the folders on the way; a null source writes a text file.
+void Place(const wchar_t* source, const std::wstring& target) {
+    ::SHCreateDirectoryExW(nullptr, target.substr(0, target.find_last_of(L'\\')).c_str(), nullptr);
+    if (source) {
+        ::CopyFileW(BesideExe(source).c_str(), target.c_str(), FALSE);
+        return;
+    }
+    HANDLE file = ::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ::CloseHandle(file);
 }
 
-void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    ::SHCreateDirectoryExW(nullptr, path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
-    win::ScopedHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-}
+const wchar_t kTestCatalogue[] = L"support-testdata\\tst.mo";
+const wchar_t kMo[] = L"\\tst\\lc_messages\\FarlinkUI.mo";
 
 // The probe's output, or "exit <code>" when it did not end with 0.
 std::string RunProbe(const std::wstring& exe, const std::wstring& steps) {
@@ -37,54 +39,14 @@ std::string RunProbe(const std::wstring& exe, const std::wstring& steps) {
 }
 
 // A scratch installation of the probe, removed with the object.
-class ProbeFolder {
-public:
-    ProbeFolder() : dir_(testing_support::MakeScratchDir(L"translation")) {
-        ::CopyFileW(BesideExe(L"translation_probe.exe").c_str(), Exe().c_str(), FALSE);
-    }
-    ~ProbeFolder() { testing_support::RemoveTree(dir_); }
+struct ProbeFolder {
+    ProbeFolder() { Place(L"translation_probe.exe", exe); }
+    ~ProbeFolder() { testing_support::RemoveTree(dir); }
+    std::string Run(const std::wstring& steps) const { return RunProbe(exe, steps); }
 
-    // bin\<built> copied as <folder>\<subfolder>\Lingua.dll.
-    void AddLibrary(const wchar_t* built = L"Lingua.dll", const std::wstring& subfolder = L"") {
-        std::wstring target = subfolder.empty() ? dir_ : dir_ + L"\\" + subfolder;
-        ::SHCreateDirectoryExW(nullptr, target.c_str(), nullptr);
-        ::CopyFileW(BesideExe(built).c_str(), (target + L"\\Lingua.dll").c_str(), FALSE);
-    }
-    void AddLocaleFolder() { ::CreateDirectoryW(LocaleFolder().c_str(), nullptr); }
-    void AddCatalogue(const std::string& bytes) {
-        WriteFileBytes(LocaleFolder() + L"\\tst\\lc_messages\\FarlinkUI.mo", bytes);
-    }
-    std::wstring LocaleFolder() const { return dir_ + L"\\Locale"; }
-    std::string Run(const std::wstring& steps) const { return RunProbe(Exe(), steps); }
-
-private:
-    std::wstring Exe() const { return dir_ + L"\\probe.exe"; }
-    std::wstring dir_;
-};
-
-// <ProgramData>\Corvane\FarlinkUI\<version>\locale folders for one case.
-class ProgramDataLocales {
-public:
-    ProgramDataLocales() {
-        PWSTR folder = nullptr;
-        if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_ProgramData, 0, nullptr, &folder)))
-            base_ = std::wstring(folder) + L"\\Corvane\\FarlinkUI\\";
-        ::CoTaskMemFree(folder);
-    }
-    ~ProgramDataLocales() {
-        for (const std::wstring& version : created_) testing_support::RemoveTree(base_ + version);
-    }
-    void Add(const std::wstring& version, bool withCatalogue) {
-        created_.push_back(version);
-        std::wstring locale = base_ + version + L"\\locale";
-        ::SHCreateDirectoryExW(nullptr, locale.c_str(), nullptr);
-        if (withCatalogue)
-            WriteFileBytes(locale + L"\\tst\\lc_messages\\FarlinkUI.mo", TestCatalogue());
-    }
-
-private:
-    std::wstring base_;
-    std::vector<std::wstring> created_;
+    const std::wstring dir = testing_support::MakeScratchDir(L"translation");
+    const std::wstring exe = dir + L"\\probe.exe";
+    const std::wstring locale = dir + L"\\Locale";
 };
 
 // Probe steps translating (context, msgid).
@@ -116,8 +78,8 @@ TEST(TranslationProcess, LanguagesFromTheCataloguesBesideTheProgram) {
 
 TEST(TranslationProcess, EmptyMarkerBlanksOnlyTheExactText) {
     ProbeFolder probe;
-    probe.AddLibrary();
-    probe.AddCatalogue(TestCatalogue());
+    Place(L"Lingua.dll", probe.dir + L"\\Lingua.dll");
+    Place(kTestCatalogue, probe.locale + kMo);
     // The catalogue's texts: ".EMPTY.", ".EMPTY", ".empty.", " .EMPTY.", none.
     EXPECT_EQ(probe.Run(L"init tst " + Lookup(L"Remote channel status", L"working") +
                         Lookup(L"Remote channel status", L"not working") +
@@ -129,13 +91,12 @@ TEST(TranslationProcess, EmptyMarkerBlanksOnlyTheExactText) {
 
 TEST(TranslationProcess, LocaleBesideTheProgramThenProgramDataByProductVersion) {
     enum Beside { kNone, kEmptyFolder, kCatalogue, kFileNamedLocale };
-    struct Case {
+    const struct {
         const char* name;
         Beside beside;
         std::vector<std::pair<const wchar_t*, bool>> programData;  // version, with catalogue
         bool translated;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"beside wins even without a catalogue", kEmptyFolder, {{L"5.12", true}}, false},
         {"beside with a catalogue", kCatalogue, {}, true},
         {"a file named Locale is no folder", kFileNamedLocale, {{L"5.12", true}}, true},
@@ -145,78 +106,109 @@ TEST(TranslationProcess, LocaleBesideTheProgramThenProgramDataByProductVersion) 
          {{L"5.12", false}, {L"5", true}}, false},
         {"the file version is not the one", kNone, {{L"7.3", true}, {L"7", true}}, false},
     };
-    for (const Case& c : cases) {
-        ProgramDataLocales programData;
-        for (const auto& [version, withCatalogue] : c.programData)
-            programData.Add(version, withCatalogue);
+    PWSTR programData = nullptr;
+    ASSERT_EQ(::SHGetKnownFolderPath(FOLDERID_ProgramData, 0, nullptr, &programData), S_OK);
+    const std::wstring base = std::wstring(programData) + L"\\Corvane\\FarlinkUI\\";
+    ::CoTaskMemFree(programData);
+    for (const auto& c : cases) {
+        for (const auto& [version, withCatalogue] : c.programData) {
+            ::SHCreateDirectoryExW(nullptr, (base + version + L"\\locale").c_str(), nullptr);
+            if (withCatalogue) Place(kTestCatalogue, base + version + L"\\locale" + kMo);
+        }
         ProbeFolder probe;
-        probe.AddLibrary();
-        if (c.beside == kEmptyFolder) probe.AddLocaleFolder();
-        if (c.beside == kCatalogue) probe.AddCatalogue(TestCatalogue());
-        if (c.beside == kFileNamedLocale) WriteFileBytes(probe.LocaleFolder(), "a file");
+        Place(L"Lingua.dll", probe.dir + L"\\Lingua.dll");
+        if (c.beside == kEmptyFolder) ::CreateDirectoryW(probe.locale.c_str(), nullptr);
+        if (c.beside == kCatalogue) Place(kTestCatalogue, probe.locale + kMo);
+        if (c.beside == kFileNamedLocale) Place(nullptr, probe.locale);
         EXPECT_EQ(probe.Run(L"init tst " + kRdp), c.translated ? kRdpTranslated : kRdpEnglish)
             << c.name;
+        for (const auto& [version, withCatalogue] : c.programData)
+            testing_support::RemoveTree(base + version);
     }
 }
 
 TEST(TranslationProcess, LibraryBesideTheProgramOrInItsX86Folder) {
-    struct Case {
+    const struct {
         const char* name;
         const wchar_t* library;  // built file copied as Lingua.dll; null: none
         const wchar_t* subfolder;
         bool translated;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"beside", L"Lingua.dll", L"", true},
-        {"x86 folder", L"Lingua.dll", L"x86", true},
-        {"another folder", L"Lingua.dll", L"x64", false},
+        {"x86 folder", L"Lingua.dll", L"\\x86", true},
+        {"another folder", L"Lingua.dll", L"\\x64", false},
         {"missing", nullptr, L"", false},
         {"no export", L"lingua_double_noexport.dll", L"", false},
         {"export gives no object", L"lingua_double_null.dll", L"", false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         ProbeFolder probe;
-        if (c.library) probe.AddLibrary(c.library, c.subfolder);
-        probe.AddCatalogue(TestCatalogue());
+        if (c.library) Place(c.library, probe.dir + c.subfolder + L"\\Lingua.dll");
+        Place(kTestCatalogue, probe.locale + kMo);
         // Twice: a library that failed once keeps failing without harm.
         std::string once = c.translated ? kRdpTranslated : kRdpEnglish;
         EXPECT_EQ(probe.Run(L"init tst " + kRdp + kRdp), once + once) << c.name;
     }
 }
 
-// The reader's own tests cover the kinds of damage; here a damaged file is
-// seen through the whole chain.
-TEST(TranslationProcess, DamagedCatalogueGivesEnglish) {
-    const std::string valid = TestCatalogue();
-    std::string hugeCount = valid;
-    hugeCount.replace(8, 4, "\xff\xff\xff\x0f");
-    for (const std::string& bytes : {valid.substr(0, valid.size() - 40), hugeCount,
-                                     std::string(4096, 'x')}) {
-        ProbeFolder probe;
-        probe.AddLibrary();
-        probe.AddCatalogue(bytes);
-        EXPECT_EQ(probe.Run(L"init tst " + kRdp), kRdpEnglish);
-    }
-}
-
-// What the program asks of the library, in order, as a recording double sees it.
+// What the program asks of the library, in order, as a recording double sees
+// it: a second InitializeTranslation asks nothing.
 TEST(TranslationProcess, CallsTheLibraryInItsOrderOnce) {
     ProbeFolder probe;
-    probe.AddLibrary(L"lingua_double_recording.dll");
+    Place(L"lingua_double_recording.dll", probe.dir + L"\\Lingua.dll");
     EXPECT_EQ(probe.Run(L"init deu"),  // no Locale folder anywhere: an empty path
               "BindDomain \"FarlinkUI\" \"\"\nSetModule program 0 0\nSetFlag 1\n"
               "SetLanguage \"deu\"\n");
 
-    probe.AddLocaleFolder();
-    std::wstring wide = probe.LocaleFolder();
-    std::string folder(wide.begin(), wide.end());  // scratch paths are ASCII
+    ::CreateDirectoryW(probe.locale.c_str(), nullptr);
+    std::string folder(probe.locale.begin(), probe.locale.end());  // scratch paths are ASCII
     EXPECT_EQ(probe.Run(Lookup(L"ctx", L"before") + L"init deu init fra " + kRdp),
               // A Translate before the set-up already reaches the library.
               "Lookup null \"ctx\" \"before\"\n[before]\n"
               "BindDomain \"FarlinkUI\" \"" + folder + "\"\n"
               "SetModule program 0 0\nSetFlag 1\nSetLanguage \"deu\"\n"
-              // Nothing for the second language.
               "Lookup null \"Remote channel\" \"RDP channel\"\n[RDP channel]\n");
+}
+
+// The program reaches the library through fixed table positions: slot n,
+// called by its number, must land on the operation the library has at n.
+class SlotRecorder final : public LinguaInterface {
+public:
+    std::string calls;
+    const wchar_t* __thiscall GetLanguage() override { return Note(0); }
+    void __thiscall SetLanguage(const wchar_t*) override { Note(1); }
+    void __thiscall SetFlag(int) override { Note(2); }
+    void __thiscall BindDomain(const wchar_t*, const wchar_t*) override { Note(3); }
+    const wchar_t* __thiscall GetDomainFolder(const wchar_t*) override { return Note(4); }
+    void __thiscall SetModule(HMODULE, int, int) override { Note(5); }
+    const wchar_t* __thiscall Lookup(const wchar_t*, const wchar_t*, const wchar_t*) override {
+        return Note(6);
+    }
+
+private:
+    const wchar_t* Note(int slot) {
+        calls += std::to_string(slot);
+        return nullptr;
+    }
+};
+
+template <typename... Args>
+void CallSlot(LinguaInterface* object, int slot, Args... args) {
+    using Fn = void(__thiscall*)(LinguaInterface*, Args...);
+    reinterpret_cast<Fn>((*reinterpret_cast<void***>(object))[slot])(object, args...);
+}
+
+TEST(LinguaInterfaceLayout, SlotNumbersAreTheLibrarysTable) {
+    SlotRecorder recorder;
+    const wchar_t* text = L"x";
+    CallSlot<>(&recorder, 0);
+    CallSlot(&recorder, 1, text);
+    CallSlot(&recorder, 2, 1);
+    CallSlot(&recorder, 3, text, text);
+    CallSlot(&recorder, 4, text);
+    CallSlot(&recorder, 5, HMODULE{}, 0, 0);
+    CallSlot(&recorder, 6, text, text, text);
+    EXPECT_EQ(recorder.calls, "0123456");
 }
 
 }  // namespace

@@ -42,7 +42,6 @@ farlink_add_gtest(translation_catalog_tests
 
 farlink_add_gtest(translation_tests
   SOURCES
-    support/TranslationTest.cpp
     support/TranslationProcessTest.cpp
   LIBS farlink_support lingua_interface shell32
   DEPENDS Lingua lingua_catalogues translation_test_catalogue translation_probe
