@@ -39,6 +39,29 @@ TEST_F(RemoteDesktopDialogTest, ClientMachineListsEachInstalledClientsChannelInA
     EXPECT_EQ(run.Value("description"), "Status of the Corvane remote channels.") << run.output;
 }
 
+TEST_F(RemoteDesktopDialogTest, ClientsNotInstalledGetNoLineAndAllWorkingTurnsRepairOff) {
+    install_.CreatePluginFile();
+    install_.Register();
+    ClientRun run = Run(L"--tester name=T connect show wait-dialog:desktop read:desktop"
+                        L" focus:desktop:test sleep:300 read:desktop"
+                        L" click:desktop:close wait-gone:desktop release");
+    ASSERT_EQ(run.exitCode, 0u) << run.output;
+    // Remote Desktop and Azure count as installed everywhere; Glass never
+    // shows on a client machine.
+    std::vector<std::string> expected = {"Azure channel working\\r\\n", "RDP channel working\\r\\n"};
+    EXPECT_EQ(run.Lines(), (std::vector<std::string>{expected[0], expected[1], expected[0],
+                                                     expected[1]}))
+        << run.output;
+    EXPECT_EQ(run.Values("repair"), (std::vector<std::string>{"disabled", "disabled"}))
+        << run.output;
+    // The description follows the focus as the buttons repaint.
+    EXPECT_EQ(run.Values("description"),
+              (std::vector<std::string>{
+                  "Status of the Corvane remote channels.",
+                  "Opens a dialog box that tests the connection status. This may take a minute."}))
+        << run.output;
+}
+
 TEST_F(RemoteDesktopDialogTest, AuthorizationComesFromTheFirstLiveTesterOnlyWhenItAnswers) {
     const struct {
         const wchar_t* testers;
@@ -67,8 +90,8 @@ TEST_F(RemoteDesktopDialogTest, AuthorizationComesFromTheFirstLiveTesterOnlyWhen
 TEST_F(RemoteDesktopDialogTest, RepairWritesTheAddinKeyReportsItAndRefillsTheList) {
     install_.CreatePluginFile();
     ClientRun run = Run(L"--tester name=T connect show wait-dialog:desktop read:desktop"
-                        L" click:desktop:repair message-box sleep:500 read:desktop"
-                        L" click:desktop:close wait-gone:desktop release");
+                        L" focus:desktop:repair sleep:300 click:desktop:repair message-box"
+                        L" sleep:500 read:desktop click:desktop:close wait-gone:desktop release");
     ASSERT_EQ(run.exitCode, 0u) << run.output;
     EXPECT_EQ(run.Value("message"), "The remote channels have been repaired.") << run.output;
     std::wstring name;
@@ -78,6 +101,11 @@ TEST_F(RemoteDesktopDialogTest, RepairWritesTheAddinKeyReportsItAndRefillsTheLis
     std::vector<std::string> lines = run.Lines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "RDP channel not working\\r\\n"), 1) << run.output;
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "RDP channel working\\r\\n"), 1) << run.output;
+    // Nothing is left to repair: the button goes off, and the focus it had
+    // moves to the list first.
+    EXPECT_EQ(run.Values("repair"), (std::vector<std::string>{"enabled", "disabled"})) << run.output;
+    EXPECT_EQ(run.Values("description").back(), "Status of the Corvane remote channels.")
+        << run.output;
 }
 
 TEST_F(RemoteDesktopDialogTest, AFailedRepairShowsTheErrorAndKeepsRepairEnabled) {
