@@ -11,6 +11,7 @@ farlink_add_gtest(dialog_process_tests
     dialogs/DialogFixture.cpp
     dialogs/RemoteDesktopDialogTest.cpp
     dialogs/ConnectionStatusTest.cpp
+    dialogs/DeadTesterTest.cpp
     dialogs/TranslationEndToEndTest.cpp
     server/ServerProcess.cpp
     shared/ClientDoubles.cpp

@@ -79,31 +79,4 @@ TEST_F(EndToEndTest, ServerExitsAboutASecondAfterTheLastRelease) {
     EXPECT_LT(after, 10000ul) << out;
 }
 
-TEST_F(EndToEndTest, ATesterWhoseClientDiedIsSkippedAndTheOthersServe) {
-    // The first client connects its tester and is killed; a second client's
-    // tester, connected later, is the one the dialog's probe finds. The doomed
-    // client lets go of its FarlinkUI object first: a reference held by a
-    // dead process would keep the server alive beyond this test.
-    testing_support::ChildProcess doomed;
-    ASSERT_TRUE(server_testing::StartClient(&doomed, L"--tester name=Doomed connect release wait-input"));
-    ASSERT_TRUE(doomed.WaitForOutput("released", 30000)) << doomed.Output();
-    testing_support::ChildProcess survivor;
-    ASSERT_TRUE(server_testing::StartClient(
-        &survivor, L"--tester name=Survivor,product={P} connect wait-input"));
-    ASSERT_TRUE(survivor.WaitForOutput("connect Survivor -> 0x00000000", 30000));
-    doomed.Kill();
-
-    std::string out;
-    ASSERT_EQ(RunClient(std::wstring(kShowAndClose) + kShowAndClose, &out), 0u) << out;
-    ASSERT_TRUE(survivor.WaitForOutput("[Survivor] GetProductCode", 10000)) << survivor.Output();
-    std::string seen = survivor.Output();
-    EXPECT_EQ(CountOf(seen, "[Survivor] GetName"), 2u) << seen;
-    EXPECT_EQ(CountOf(seen, "[Survivor] GetRemoteAccessAuthorization"), 2u) << seen;
-    // The product code is asked once and then kept.
-    EXPECT_EQ(CountOf(seen, "[Survivor] GetProductCode"), 1u) << seen;
-    EXPECT_EQ(doomed.Output().find("GetName"), std::string::npos);
-    survivor.CloseInput();
-    EXPECT_TRUE(survivor.Wait(10000));
-}
-
 }  // namespace
