@@ -11,10 +11,6 @@ add_library(farlink_detection_testing STATIC
 target_link_libraries(farlink_detection_testing PUBLIC farlink_detection farlink_testing
   farlink_options)
 
-farlink_add_gtest(detection_install_tests
-  SOURCES shared/InstallSupportTest.cpp
-  LIBS farlink_detection_testing)
-
 farlink_add_gtest(detection_model_tests
   SOURCES shared/ComponentsTest.cpp
   LIBS farlink_detection_testing)
