@@ -34,30 +34,29 @@ std::wstring InstalledFolder() {
     return file.substr(0, file.find_last_of(L'\\') + 1);
 }
 
+// Runs msiexec quietly and prints how long it took.
+void Msiexec(const std::wstring& arguments) {
+    DWORD start = ::GetTickCount();
+    DWORD code = testing_support::RunAndWait(L"msiexec " + arguments + L" /qn", 120000);
+    std::printf("[ package  ] msiexec %ls took %lu ms, exit code %lu\n",
+                arguments.substr(0, 2).c_str(), ::GetTickCount() - start, code);
+}
+
 class PackageEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         // As the server does at start-up: the installer shows nothing.
         ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
         if (!Installed()) {
-            std::wstring msi = testing_support::BesideExe(L"farlink_channel_package.msi");
-            DWORD start = ::GetTickCount();
-            DWORD code = testing_support::RunAndWait(
-                L"msiexec /i " + testing_support::Quote(msi) + L" /qn", 120000);
-            std::printf("[ package  ] msiexec /i took %lu ms, exit code %lu\n",
-                        ::GetTickCount() - start, code);
+            Msiexec(L"/i " + testing_support::Quote(
+                                testing_support::BesideExe(L"farlink_channel_package.msi")));
             installedHere_ = Installed();
         }
         folder = Installed() ? InstalledFolder() : std::wstring();
     }
 
     void TearDown() override {
-        if (!installedHere_) return;
-        DWORD start = ::GetTickCount();
-        DWORD code = testing_support::RunAndWait(
-            L"msiexec /x " + std::wstring(ChannelPackage::kProductCode) + L" /qn", 120000);
-        std::printf("[ package  ] msiexec /x took %lu ms, exit code %lu\n",
-                    ::GetTickCount() - start, code);
+        if (installedHere_) Msiexec(L"/x " + std::wstring(ChannelPackage::kProductCode));
     }
 
 private:

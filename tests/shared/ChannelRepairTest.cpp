@@ -28,17 +28,6 @@ namespace {
 const wchar_t* const kCode = ChannelPackage::kProductCode;
 const wchar_t kUnknownCode[] = L"{0B1E7A55-4C1D-4E0F-9A3B-000000000000}";
 
-class ScratchHive {
-public:
-    ScratchHive() : split_(SplitRegistryViews()) {}
-    bool Split() const { return split_; }
-
-private:
-    // Declared first, so the split is made inside the scratch hive.
-    testing_support::RegistryOverride override_;
-    bool split_;
-};
-
 class PackageRepair : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -52,11 +41,11 @@ protected:
     // Enters a fresh scratch hive; Leave() drops it before the installer runs.
     void Enter() {
         hive_.emplace();
-        ASSERT_TRUE(hive_->Split());
+        ASSERT_TRUE(SplitRegistryViews());
     }
     void Leave() { hive_.reset(); }
 
-    std::optional<ScratchHive> hive_;
+    std::optional<testing_support::RegistryOverride> hive_;
 };
 
 TEST_F(PackageRepair, ReinstallFeatureInstallsAFeatureThatWasRemoved) {

@@ -11,15 +11,8 @@ add_library(farlink_detection_testing STATIC
 target_link_libraries(farlink_detection_testing PUBLIC farlink_detection farlink_testing
   farlink_options)
 
-farlink_add_gtest(detection_install_tests
-  SOURCES shared/InstallSupportTest.cpp
-  LIBS farlink_detection_testing)
-
 farlink_add_gtest(detection_model_tests
-  SOURCES
-    shared/ComponentModelTest.cpp
-    shared/DetectorTest.cpp
-    shared/RdpComponentTest.cpp
+  SOURCES shared/ComponentsTest.cpp
   LIBS farlink_detection_testing)
 
 farlink_add_gtest(detection_scan_tests
@@ -32,11 +25,7 @@ farlink_add_gtest(detection_scan_tests
 # The Citrix, Horizon and WorkSpaces components and the detector over all six,
 # in scratch hives whose 32-bit view is kept apart.
 farlink_add_gtest(detection_components_tests
-  SOURCES
-    shared/IcaComponentTest.cpp
-    shared/HorizonComponentTest.cpp
-    shared/AwsComponentTest.cpp
-    shared/ChannelDetectorTest.cpp
+  SOURCES shared/ChannelComponentsTest.cpp
   LIBS farlink_detection_testing)
 
 # Repairs through the real Windows Installer, against the channel test package

@@ -24,7 +24,6 @@ farlink_session_double(double_vdpbridge_nofree ${session_doubles}/VdpBridgeDoubl
 
 farlink_add_gtest(session_probe_tests
   SOURCES
-    shared/SessionValuesTest.cpp
     shared/SessionProbeTest.cpp
     shared/CloudProbeTest.cpp
     shared/SessionTestSupport.cpp

@@ -34,15 +34,9 @@ farlink_lingua_double(lingua_double_recording)
 farlink_lingua_double(lingua_double_null FARLINK_DOUBLE_NULL_INTERFACE)
 farlink_lingua_double(lingua_double_noexport FARLINK_DOUBLE_NO_EXPORT)
 
-farlink_add_gtest(translation_catalog_tests
-  SOURCES
-    support/MoCatalogTest.cpp
-  LIBS lingua_catalog lingua_interface
-  DEPENDS lingua_catalogues translation_test_catalogue)
-
 farlink_add_gtest(translation_tests
   SOURCES
     support/TranslationProcessTest.cpp
-  LIBS farlink_support lingua_interface shell32
+  LIBS farlink_support lingua_interface lingua_catalog shell32
   DEPENDS Lingua lingua_catalogues translation_test_catalogue translation_probe
           lingua_double_recording lingua_double_null lingua_double_noexport)

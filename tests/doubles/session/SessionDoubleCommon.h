@@ -17,27 +17,23 @@ namespace session_double {
 
 inline void AppendLog(const wchar_t* variable, const wchar_t* entry) {
     wchar_t log[1024] = {};
-    DWORD n = ::GetEnvironmentVariableW(variable, log, 1024);
-    if (n >= 1024) n = 0;
-    log[n] = L'\0';
+    if (::GetEnvironmentVariableW(variable, log, 1024) >= 1024) log[0] = L'\0';
     if (std::wcslen(log) + std::wcslen(entry) < 1023) std::wcscat(log, entry);
     ::SetEnvironmentVariableW(variable, log);
 }
 
-// The buffers handed out, so a free of anything else shows in the log.
-inline void* g_lastBuffer = nullptr;
+inline void* g_lastBuffer = nullptr;  // so a free of anything else shows in the log
 
 inline BOOL Query(const wchar_t* answerVariable, const wchar_t* logVariable, DWORD sessionId,
                   int infoClass, LPWSTR* buffer, DWORD* byteCount) {
-    wchar_t entry[64];
+    wchar_t entry[64], answer[64] = {};
     std::swprintf(entry, 64, L"Q%d/%lx;", infoClass, static_cast<unsigned long>(sessionId));
     AppendLog(logVariable, entry);
-
-    wchar_t answer[64] = {};
-    if (::GetEnvironmentVariableW(answerVariable, answer, 64) == 0) return FALSE;
     int result = 0, bytes = -1;
     unsigned value = 0;
-    if (std::swscanf(answer, L"%d %d %u", &result, &bytes, &value) != 3) return FALSE;
+    if (::GetEnvironmentVariableW(answerVariable, answer, 64) == 0 ||
+        std::swscanf(answer, L"%d %d %u", &result, &bytes, &value) != 3)
+        return FALSE;
     if (bytes >= 0) {
         BYTE* data = static_cast<BYTE*>(::LocalAlloc(LPTR, bytes > 4 ? bytes : 4));
         std::memcpy(data, &value, 4);
