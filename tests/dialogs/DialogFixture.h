@@ -70,7 +70,7 @@ protected:
 
     // Runs farlinkctl with `args`; the run must close what it opened.
     ClientRun Run(const std::wstring& args);
-    // A tester spec and the steps that show the Remote Desktop dialog, read
+    // A tester behaviour and the steps that show the Remote Desktop dialog, read
     // it and close it.
     ClientRun ShowAndRead(const std::wstring& testers, const std::wstring& language = L"enu");
     // Opens the Connection Status dialog, reads its first report, then runs

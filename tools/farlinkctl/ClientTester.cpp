@@ -8,7 +8,7 @@ namespace farlinkctl {
 namespace {
 
 struct TestRun {
-    TesterSpec spec;
+    TesterBehaviour behaviour;
     ITestProgress* progress;  // one reference, released by the run
 };
 
@@ -16,51 +16,51 @@ struct TestRun {
 
 STDMETHODIMP ClientStatus::GetName(BSTR* name) {
     if (!name) return E_POINTER;
-    *name = ::SysAllocString(spec_.name.c_str());
+    *name = ::SysAllocString(behaviour_.name.c_str());
     return S_OK;
 }
 
 STDMETHODIMP ClientStatus::GetLastMessageSend(LONGLONG* timeT) {
     if (!timeT) return E_POINTER;
-    *timeT = spec_.lastSent;
+    *timeT = behaviour_.lastSent;
     return S_OK;
 }
 
 STDMETHODIMP ClientStatus::GetLastMessageReceived(LONGLONG* timeT) {
     if (!timeT) return E_POINTER;
-    *timeT = spec_.lastReceived;
+    *timeT = behaviour_.lastReceived;
     return S_OK;
 }
 
 STDMETHODIMP ClientStatus::GetLastError(LONG* hResult) {
     if (!hResult) return E_POINTER;
-    *hResult = spec_.lastError;
+    *hResult = behaviour_.lastError;
     return S_OK;
 }
 
-void ClientTester::Report(const std::wstring& what) { PrintLine(L"[" + spec_.name + L"] " + what); }
+void ClientTester::Report(const std::wstring& what) { PrintLine(L"[" + behaviour_.name + L"] " + what); }
 
 STDMETHODIMP ClientTester::GetName(BSTR* name) {
     Report(L"GetName");
     if (!name) return E_POINTER;
     *name = nullptr;
-    if (spec_.nameResult != S_OK) return spec_.nameResult;
-    *name = ::SysAllocString(spec_.name.c_str());
+    if (behaviour_.nameResult != S_OK) return behaviour_.nameResult;
+    *name = ::SysAllocString(behaviour_.name.c_str());
     return S_OK;
 }
 
 STDMETHODIMP ClientTester::GetRemoteAccessAuthorization(VARIANT_BOOL* enable) {
     Report(L"GetRemoteAccessAuthorization");
     if (!enable) return E_POINTER;
-    *enable = spec_.authorization;
-    return spec_.authorizationResult;
+    *enable = behaviour_.authorization;
+    return behaviour_.authorizationResult;
 }
 
 STDMETHODIMP ClientTester::StartConnectionTest(ITestProgress* progress) {
     Report(L"StartConnectionTest");
     if (!progress) return E_POINTER;
-    if (FAILED(spec_.startResult)) return spec_.startResult;
-    auto* run = new (std::nothrow) TestRun{spec_, progress};
+    if (FAILED(behaviour_.startResult)) return behaviour_.startResult;
+    auto* run = new (std::nothrow) TestRun{behaviour_, progress};
     if (!run) return E_OUTOFMEMORY;
     progress->AddRef();
     HANDLE thread = ::CreateThread(nullptr, 0, RunTest, run, 0, nullptr);
@@ -70,22 +70,22 @@ STDMETHODIMP ClientTester::StartConnectionTest(ITestProgress* progress) {
         return E_FAIL;
     }
     ::CloseHandle(thread);
-    return spec_.startResult;
+    return behaviour_.startResult;
 }
 
 DWORD WINAPI ClientTester::RunTest(void* context) {
     TestRun* run = static_cast<TestRun*>(context);
     // The test reports from a thread of its own, as the product's tests do.
     ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    for (DWORD i = 0; i < run->spec.progressCount; ++i) {
-        ::Sleep(run->spec.progressDelayMs);
+    for (DWORD i = 0; i < run->behaviour.progressCount; ++i) {
+        ::Sleep(run->behaviour.progressDelayMs);
         HRESULT hr = run->progress->Progress();
-        PrintLine(L"[" + run->spec.name + L"] Progress -> " + Hex(hr));
+        PrintLine(L"[" + run->behaviour.name + L"] Progress -> " + Hex(hr));
     }
-    if (run->spec.complete) {
-        ::Sleep(run->spec.completeDelayMs);
-        HRESULT hr = run->progress->Completed(run->spec.outcome);
-        PrintLine(L"[" + run->spec.name + L"] Completed(" + std::to_wstring(run->spec.outcome) +
+    if (run->behaviour.complete) {
+        ::Sleep(run->behaviour.completeDelayMs);
+        HRESULT hr = run->progress->Completed(run->behaviour.outcome);
+        PrintLine(L"[" + run->behaviour.name + L"] Completed(" + std::to_wstring(run->behaviour.outcome) +
                   L") -> " + Hex(hr));
     }
     run->progress->Release();
@@ -99,9 +99,11 @@ STDMETHODIMP ClientTester::EnumStatus(VARIANT_BOOL first, IConnectionStatus** st
     if (!status) return E_POINTER;
     *status = nullptr;
     if (first) nextStatus_ = 0;
-    if (nextStatus_ >= spec_.statuses.size()) return S_FALSE;
-    auto* object = new (std::nothrow) ClientStatus(spec_.name, spec_.statuses[nextStatus_++]);
+    if (nextStatus_ >= behaviour_.statuses.size()) return S_FALSE;
+    auto* object = win::ComObject<ClientStatus>::CreateInstance(behaviour_.name,
+                                                                behaviour_.statuses[nextStatus_++]);
     if (!object) return E_OUTOFMEMORY;
+    object->AddRef();
     *status = object;
     return S_OK;
 }
@@ -110,8 +112,8 @@ STDMETHODIMP ClientTester::GetProductCode(BSTR* productCode) {
     Report(L"GetProductCode");
     if (!productCode) return E_POINTER;
     *productCode = nullptr;
-    if (spec_.productCode.empty()) return S_FALSE;
-    *productCode = ::SysAllocString(spec_.productCode.c_str());
+    if (behaviour_.productCode.empty()) return S_FALSE;
+    *productCode = ::SysAllocString(behaviour_.productCode.c_str());
     return S_OK;
 }
 

@@ -2,9 +2,9 @@
 // FarlinkUI, hands it testers whose behaviour the command line sets, calls the
 // server step by step and prints what happened, one line per event.
 //
-//   farlinkctl [--tester SPEC]... STEP...
+//   farlinkctl [--tester BEHAVIOUR]... STEP...
 //
-// SPEC is a comma-separated list of key=value:
+// BEHAVIOUR is a comma-separated list of key=value:
 //   name=TEXT  auth=true|false|<16-bit number>  auth-hr=HRESULT  name-hr=HRESULT
 //   product=CODE  start-hr=HRESULT  progress=N  progress-delay=MS
 //   complete-delay=MS  outcome=0|1|2  no-complete
@@ -73,40 +73,40 @@ std::vector<std::wstring> Split(const std::wstring& text, wchar_t separator) {
     }
 }
 
-bool ParseTester(const std::wstring& text, TesterSpec* spec) {
+bool ParseTester(const std::wstring& text, TesterBehaviour* behaviour) {
     for (const std::wstring& item : Split(text, L',')) {
         size_t eq = item.find(L'=');
         std::wstring key = item.substr(0, eq);
         std::wstring value = eq == std::wstring::npos ? L"" : item.substr(eq + 1);
         long long n = 0;
         if (key == L"name") {
-            spec->name = value;
+            behaviour->name = value;
         } else if (key == L"auth") {
-            if (value == L"true") spec->authorization = VARIANT_TRUE;
-            else if (value == L"false") spec->authorization = VARIANT_FALSE;
-            else if (ParseNumber(value, &n)) spec->authorization = static_cast<VARIANT_BOOL>(n);
+            if (value == L"true") behaviour->authorization = VARIANT_TRUE;
+            else if (value == L"false") behaviour->authorization = VARIANT_FALSE;
+            else if (ParseNumber(value, &n)) behaviour->authorization = static_cast<VARIANT_BOOL>(n);
             else return false;
         } else if (key == L"auth-hr" && ParseNumber(value, &n)) {
-            spec->authorizationResult = static_cast<HRESULT>(n);
+            behaviour->authorizationResult = static_cast<HRESULT>(n);
         } else if (key == L"name-hr" && ParseNumber(value, &n)) {
-            spec->nameResult = static_cast<HRESULT>(n);
+            behaviour->nameResult = static_cast<HRESULT>(n);
         } else if (key == L"product") {
-            spec->productCode = value;
+            behaviour->productCode = value;
         } else if (key == L"start-hr" && ParseNumber(value, &n)) {
-            spec->startResult = static_cast<HRESULT>(n);
+            behaviour->startResult = static_cast<HRESULT>(n);
         } else if (key == L"progress" && ParseNumber(value, &n)) {
-            spec->progressCount = static_cast<DWORD>(n);
+            behaviour->progressCount = static_cast<DWORD>(n);
         } else if (key == L"progress-delay" && ParseNumber(value, &n)) {
-            spec->progressDelayMs = static_cast<DWORD>(n);
+            behaviour->progressDelayMs = static_cast<DWORD>(n);
         } else if (key == L"complete-delay" && ParseNumber(value, &n)) {
-            spec->completeDelayMs = static_cast<DWORD>(n);
+            behaviour->completeDelayMs = static_cast<DWORD>(n);
         } else if (key == L"outcome" && ParseNumber(value, &n)) {
-            spec->outcome = static_cast<OverallConnectionStatus>(n);
+            behaviour->outcome = static_cast<OverallConnectionStatus>(n);
         } else if (key == L"no-complete" && value.empty()) {
-            spec->complete = false;
+            behaviour->complete = false;
         } else if (key == L"status") {
             std::vector<std::wstring> f = Split(value, L'/');
-            StatusSpec status;
+            StatusBehaviour status;
             long long sent = 0, received = 0, error = 0;
             if (f.size() != 4 || !ParseNumber(f[1], &sent) || !ParseNumber(f[2], &received) ||
                 !ParseNumber(f[3], &error))
@@ -115,7 +115,7 @@ bool ParseTester(const std::wstring& text, TesterSpec* spec) {
             status.lastSent = sent;
             status.lastReceived = received;
             status.lastError = static_cast<LONG>(error);
-            spec->statuses.push_back(status);
+            behaviour->statuses.push_back(status);
         } else {
             return false;
         }
@@ -128,10 +128,16 @@ constexpr int kNotDialogStep = -1;
 class Session {
 public:
     ~Session() {
-        for (ClientTester* tester : testers_) tester->Release();
+        for (win::ComObject<ClientTester>* tester : testers_) tester->Release();
     }
 
-    void AddTester(const TesterSpec& spec) { testers_.push_back(new ClientTester(spec)); }
+    bool AddTester(const TesterBehaviour& behaviour) {
+        auto* tester = win::ComObject<ClientTester>::CreateInstance(behaviour);
+        if (!tester) return false;
+        tester->AddRef();
+        testers_.push_back(tester);
+        return true;
+    }
     void SetParent(LONGLONG parent) { parent_ = parent; }
 
     bool Step(const std::wstring& step);
@@ -145,7 +151,7 @@ private:
     void LateBoundPid();
     void CallTestProgress();
 
-    std::vector<ClientTester*> testers_;
+    std::vector<win::ComObject<ClientTester>*> testers_;
     win::ComPtr<IFarlinkUI> ui_;
     win::ScopedHandle serverProcess_;
     DWORD releasedAt_ = 0;
@@ -199,9 +205,9 @@ bool Session::Step(const std::wstring& step) {
     }
     if (!EnsureServer()) return false;
     if (name == L"connect") {
-        for (ClientTester* tester : testers_) {
+        for (win::ComObject<ClientTester>* tester : testers_) {
             HRESULT hr = ui_->Connect(tester);
-            PrintLine(L"connect " + tester->Spec().name + L" -> " + Hex(hr));
+            PrintLine(L"connect " + tester->Behaviour().name + L" -> " + Hex(hr));
         }
     } else if (name == L"connect-null") {
         PrintLine(L"connect-null -> " + Hex(ui_->Connect(nullptr)));
@@ -354,12 +360,11 @@ int wmain(int argc, wchar_t** argv) {
         for (int i = 1; i < argc && status == 0; ++i) {
             std::wstring arg = argv[i];
             if (arg == L"--tester" && i + 1 < argc) {
-                TesterSpec spec;
-                if (!ParseTester(argv[++i], &spec)) {
+                TesterBehaviour behaviour;
+                if (!ParseTester(argv[++i], &behaviour) || !session.AddTester(behaviour)) {
                     PrintLine(L"bad tester: " + std::wstring(argv[i]));
                     status = 2;
                 }
-                session.AddTester(spec);
             } else if (arg == L"--parent" && i + 1 < argc) {
                 long long parent = 0;
                 ParseNumber(argv[++i], &parent);
