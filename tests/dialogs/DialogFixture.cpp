@@ -170,23 +170,4 @@ ClientRun DialogTest::StatusReport(const std::wstring& testers, const std::wstri
                L" release");
 }
 
-std::wstring ServerLogPath() {
-    PWSTR appData = nullptr;
-    if (FAILED(::SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &appData))) return L"";
-    std::wstring exe = server_testing::ServerPath();
-    DWORD ignored = 0;
-    std::vector<BYTE> data(::GetFileVersionInfoSizeW(exe.c_str(), &ignored));
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT length = 0;
-    unsigned major = 0;
-    if (!data.empty() &&
-        ::GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(data.size()), data.data()) &&
-        ::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length))
-        major = HIWORD(info->dwProductVersionMS);
-    std::wstring path = std::wstring(appData) + L"\\Corvane\\Shared\\Farlink\\" +
-                        std::to_wstring(major) + L"\\RemoteDesktop.txt";
-    ::CoTaskMemFree(appData);
-    return path;
-}
-
 }  // namespace dialog_tests

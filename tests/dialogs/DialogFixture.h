@@ -80,7 +80,4 @@ protected:
     testing_support::SessionCacheSeed cache_;
 };
 
-// The path of the server's log for this user.
-std::wstring ServerLogPath();
-
 }  // namespace dialog_tests

@@ -192,7 +192,7 @@ TEST_F(RemoteDesktopDialogTest, TheLogHoldsExactlyTheListedLines) {
         expected.replace(at, 4, "\r\r\n\r\n");
         at += 5;
     }
-    EXPECT_EQ(testing_support::ReadFileBytes(ServerLogPath()), expected);
+    EXPECT_EQ(testing_support::ReadFileBytes(server_testing::ServerLogPath()), expected);
     EXPECT_EQ(listed[listed.size() - 2], "Client machine with no remote host running") << run.output;
 }
 

@@ -1,39 +1,18 @@
 // Where the server puts its log, and that each run starts it afresh.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <shlobj.h>
-
-#include <vector>
 
 #include "common/TestPaths.h"
 #include "server/ServerProcess.h"
 
 namespace {
 
-unsigned ServerMajorVersion() {
-    std::wstring exe = server_testing::ServerPath();
-    DWORD ignored = 0;
-    std::vector<BYTE> data(::GetFileVersionInfoSizeW(exe.c_str(), &ignored));
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT length = 0;
-    if (data.empty() || !::GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(data.size()), data.data()) ||
-        !::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length))
-        return 0xFFFF;
-    return HIWORD(info->dwProductVersionMS);
-}
-
-std::wstring LogPath() {
-    PWSTR appData = nullptr;
-    ::SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &appData);
-    std::wstring path = std::wstring(appData) + L"\\Corvane\\Shared\\Farlink\\" +
-                        std::to_wstring(ServerMajorVersion()) + L"\\RemoteDesktop.txt";
-    ::CoTaskMemFree(appData);
-    return path;
-}
-
 TEST(LogFile, EachRunTruncatesTheLogInTheMajorVersionFolder) {
-    ASSERT_NE(ServerMajorVersion(), 0xFFFFu) << "the server carries no version resource";
-    std::wstring path = LogPath();
+    unsigned major = server_testing::ServerMajorVersion();
+    ASSERT_NE(major, 0xFFFFu) << "the server carries no version resource";
+    std::wstring path = server_testing::ServerLogPath();
+    EXPECT_NE(path.find(L"\\Corvane\\Shared\\Farlink\\" + std::to_wstring(major) + L"\\RemoteDesktop.txt"),
+              std::wstring::npos);
     ASSERT_EQ(server_testing::RunServer(L"/RegServer"), 0u);
     ASSERT_TRUE(testing_support::FileExists(path));
 

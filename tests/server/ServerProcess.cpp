@@ -1,8 +1,10 @@
 #include "server/ServerProcess.h"
 
 #include <psapi.h>
+#include <shlobj.h>
 
 #include <cstdlib>
+#include <vector>
 
 #include "common/TestPaths.h"
 #include "win/ScopedHandle.h"
@@ -57,6 +59,28 @@ void KillServers() {
         ::TerminateProcess(process.Get(), 1);
         ::WaitForSingleObject(process.Get(), 5000);
     }
+}
+
+unsigned ServerMajorVersion() {
+    std::wstring exe = ServerPath();
+    DWORD ignored = 0;
+    std::vector<BYTE> data(::GetFileVersionInfoSizeW(exe.c_str(), &ignored));
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (data.empty() ||
+        !::GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(data.size()), data.data()) ||
+        !::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length))
+        return 0xFFFF;
+    return HIWORD(info->dwProductVersionMS);
+}
+
+std::wstring ServerLogPath() {
+    PWSTR appData = nullptr;
+    if (FAILED(::SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &appData))) return L"";
+    std::wstring path = std::wstring(appData) + L"\\Corvane\\Shared\\Farlink\\" +
+                        std::to_wstring(ServerMajorVersion()) + L"\\RemoteDesktop.txt";
+    ::CoTaskMemFree(appData);
+    return path;
 }
 
 bool WaitForNoServer(DWORD ms) {

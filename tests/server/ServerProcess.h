@@ -30,6 +30,13 @@ size_t CountOf(const std::string& haystack, const std::string& needle);
 // Ids of running processes whose image is named `name` (case-insensitive).
 std::wstring ProcessImageName(DWORD pid);
 
+// The high word of the server's product version; 0xFFFF when unreadable.
+unsigned ServerMajorVersion();
+
+// Where the server writes its log for this user:
+// %APPDATA%\Corvane\Shared\Farlink\<major version>\RemoteDesktop.txt.
+std::wstring ServerLogPath();
+
 // Waits until no FarlinkUI.exe runs, at most `ms`; true when none is left.
 bool WaitForNoServer(DWORD ms);
 
