@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "shared/ClientDoubles.h"
 #include "shared/Farlink/RemoteComponentDetector.h"
 #include "shared/SeededRegistry.h"
@@ -20,27 +21,15 @@ using namespace sharedfarlink;
 
 namespace {
 
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
 // Median of `rounds` timings of `work`, in milliseconds per call.
 double Median(int rounds, int callsPerRound, const std::function<void()>& work) {
     std::vector<double> samples;
     for (int r = 0; r < rounds; ++r) {
-        double start = Now();
+        double start = bench::Now();
         for (int i = 0; i < callsPerRound; ++i) work();
-        samples.push_back((Now() - start) / callsPerRound);
+        samples.push_back((bench::Now() - start) / callsPerRound);
     }
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
+    return bench::Median(samples);
 }
 
 // What the scan does at the least: every process opened once and its first

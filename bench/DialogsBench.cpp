@@ -12,6 +12,7 @@
 
 #include "FarlinkUI.h"
 #include "shared/Farlink/RemoteComponentDetector.h"
+#include "BenchClock.h"
 #include "win/Bstr.h"
 #include "win/ComPtr.h"
 
@@ -20,22 +21,6 @@ namespace {
 const wchar_t kCaption[] = L"Corvane \x2013 Remote Desktop";
 constexpr int kChannelList = 1001;
 constexpr int kRounds = 15;
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> samples) {
-    std::sort(samples.begin(), samples.end());
-    return samples.empty() ? 0 : samples[samples.size() / 2];
-}
 
 // The list is filled while the dialog initialises, before it shows, so a
 // visible dialog with lines in its list is a filled one.
@@ -59,10 +44,10 @@ bool WaitUntil(bool (*done)(), DWORD ms) {
 // did not come.
 double TimeOneShowing(IFarlinkUI* ui) {
     win::Bstr language(L"enu");
-    double start = Now();
+    double start = bench::Now();
     if (FAILED(ui->ShowRemoteDesktopDialog(0, language.Get()))) return -1;
     if (!WaitUntil([] { return FilledDialog() != nullptr; }, 30000)) return -1;
-    double elapsed = Now() - start;
+    double elapsed = bench::Now() - start;
     ::PostMessageW(::GetDlgItem(FilledDialog(), IDCANCEL), BM_CLICK, 0, 0);
     WaitUntil([] { return ::FindWindowW(L"#32770", kCaption) == nullptr; }, 30000);
     return elapsed;
@@ -70,11 +55,11 @@ double TimeOneShowing(IFarlinkUI* ui) {
 
 double TimeEnumeration() {
     sharedfarlink::RemoteComponentDetector detector;
-    double start = Now();
+    double start = bench::Now();
     bool first = true;
     while (detector.MoveNext(first, std::wstring())) {
     }
-    return Now() - start;
+    return bench::Now() - start;
 }
 
 }  // namespace
@@ -99,8 +84,8 @@ int wmain() {
                 shows.push_back(TimeOneShowing(ui.Get()));
                 enumerations.push_back(TimeEnumeration());
             }
-            double show = Median(shows);
-            double enumeration = Median(enumerations);
+            double show = bench::Median(shows);
+            double enumeration = bench::Median(enumerations);
             std::printf("first showing, request to filled list:   %8.2f ms\n", firstShow);
             std::printf("showing, request to filled list (median): %8.2f ms\n", show);
             std::printf("detector enumeration alone (median):      %8.2f ms\n", enumeration);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "BareClsid.h"
+#include "BenchClock.h"
 #include "FarlinkUI.h"
 #include "win/ComPtr.h"
 #include "win/RegKey.h"
@@ -17,20 +18,13 @@
 
 namespace {
 
-double NowMs() {
-    LARGE_INTEGER f, c;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&c);
-    return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 // One activation and the first call; the server's pid through `pid`.
 double Activate(const CLSID& clsid, ULONG* pid, win::ComPtr<IFarlinkUI>* keep = nullptr) {
-    double start = NowMs();
+    double start = bench::Now();
     win::ComPtr<IFarlinkUI> ui;
     HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IFarlinkUI, ui.PutVoid());
     if (FAILED(hr) || FAILED(ui->GetProcessId(pid))) return -1;
-    double elapsed = NowMs() - start;
+    double elapsed = bench::Now() - start;
     if (keep) *keep = ui;
     return elapsed;
 }
@@ -38,11 +32,6 @@ double Activate(const CLSID& clsid, ULONG* pid, win::ComPtr<IFarlinkUI>* keep = 
 void WaitForExit(ULONG pid) {
     win::ScopedHandle process(::OpenProcess(SYNCHRONIZE, FALSE, pid));
     if (process) ::WaitForSingleObject(process.Get(), 20000);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
 }
 
 struct Figures {
@@ -69,7 +58,7 @@ Figures Measure(const CLSID& clsid, int coldRuns, int warmRuns) {
     }
     holder.Reset();
     WaitForExit(pid);
-    return {Median(cold), Median(warm)};
+    return {bench::Median(cold), bench::Median(warm)};
 }
 
 bool RegisterBareServer() {
