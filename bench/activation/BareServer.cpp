@@ -5,13 +5,13 @@
 
 #include "FarlinkUI.h"
 #include "BareClsid.h"
-#include "win/ComObject.h"
+#include "com/ComObject.h"
 
 namespace {
 
 DWORD g_mainThread = 0;
 
-class BareObject : public win::NoDispatch<IFarlinkUI> {
+class BareObject : public com::NoDispatch<IFarlinkUI> {
 public:
     BareObject() { ::CoAddRefServerProcess(); }
     ~BareObject() override {
@@ -39,7 +39,7 @@ public:
     STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
         if (outer) return CLASS_E_NOAGGREGATION;
-        auto* object = win::ComObject<BareObject>::CreateInstance();
+        auto* object = com::ComObject<BareObject>::CreateInstance();
         if (!object) return E_OUTOFMEMORY;
         object->AddRef();
         HRESULT hr = object->QueryInterface(riid, ppv);

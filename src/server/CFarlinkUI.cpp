@@ -2,13 +2,16 @@
 
 #include "server/FarlinkModule.h"
 #include "support/Translation.h"
+#include "win/ExceptionBarrier.h"
 
 namespace server {
 
 STDMETHODIMP CFarlinkUI::Connect(IConnectionTester* tester) {
     if (!tester) return E_POINTER;
-    TheModule().AddTester(tester);
-    return S_OK;
+    return win::ComBarrier([tester] {
+        TheModule().Services().AddTester(tester);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CFarlinkUI::GetProcessId(ULONG* processID) {
@@ -19,16 +22,18 @@ STDMETHODIMP CFarlinkUI::GetProcessId(ULONG* processID) {
 
 STDMETHODIMP CFarlinkUI::ShowRemoteDesktopDialog(LONGLONG hwndParent,
                                                  BSTR threeLetterLanguageCode) {
-    // Only the first call in the process sets the language; it completes
-    // before the dialog thread is woken, which is the only thread translating.
-    // A null BSTR is the empty string.
-    support::InitializeTranslation(threeLetterLanguageCode ? threeLetterLanguageCode : L"");
-    // Window handles are 32 bits wide even in a 64-bit process; the client
-    // sends one as a 64-bit integer.
-    HWND parent = reinterpret_cast<HWND>(
-        static_cast<ULONG_PTR>(static_cast<ULONG>(hwndParent & 0xFFFFFFFF)));
-    TheModule().ShowRemoteDesktopDialog(parent);
-    return S_OK;
+    return win::ComBarrier([&] {
+        // Only the first call in the process sets the language; it completes
+        // before the dialog thread is woken, which is the only thread
+        // translating. A null BSTR is the empty string.
+        support::InitializeTranslation(threeLetterLanguageCode ? threeLetterLanguageCode : L"");
+        // Window handles are 32 bits wide even in a 64-bit process; the
+        // client sends one as a 64-bit integer.
+        HWND parent = reinterpret_cast<HWND>(
+            static_cast<ULONG_PTR>(static_cast<ULONG>(hwndParent & 0xFFFFFFFF)));
+        TheModule().Dialogs().Show(parent);
+        return S_OK;
+    });
 }
 
 }  // namespace server

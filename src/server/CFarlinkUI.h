@@ -2,12 +2,13 @@
 // The class clients create. It holds no state of its own: the testers, the
 // dialog and the product code belong to the module and are shared.
 #include "FarlinkUI.h"
-#include "server/ComObject.h"
-#include "server/DispatchImpl.h"
+#include "com/ComObject.h"
+#include "com/DispatchImpl.h"
 
 namespace server {
 
-class CFarlinkUI : public DispatchImpl<IFarlinkUI>, public ServerObject {
+class CFarlinkUI : public com::DispatchImpl<IFarlinkUI, &LIBID_FarlinkUILib>,
+                   public com::ServerObject {
 public:
     STDMETHODIMP Connect(IConnectionTester* tester) override;
     STDMETHODIMP GetProcessId(ULONG* processID) override;

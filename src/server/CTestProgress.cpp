@@ -2,14 +2,13 @@
 
 namespace server {
 
+// Without events (an object a client created for itself) both calls do nothing.
 STDMETHODIMP CTestProgress::Progress() {
-    // Without events (an object a client created for itself) this does nothing.
     if (events_) events_->SignalProgress();
     return S_OK;
 }
 
 STDMETHODIMP CTestProgress::Completed(OverallConnectionStatus overallStatus) {
-    overallStatus_.store(static_cast<int>(overallStatus));
     if (events_) events_->Complete(overallStatus);
     return S_OK;
 }

@@ -1,9 +1,7 @@
 #pragma once
-// Registering the server with COM: the class keys from the registry scripts in
-// the executable, and the type library.
+// Registering the server with COM: the AppID and class keys from the registry
+// scripts in the executable, and the type library.
 #include <windows.h>
-
-#include "server/RegistryScript.h"
 
 namespace server {
 
@@ -12,22 +10,9 @@ constexpr UINT kAppIdScript = 101;
 constexpr UINT kFarlinkUIScript = 102;
 constexpr UINT kTestProgressScript = 103;
 
-// "{0F8A4C36-B21D-4E57-9C03-D5A76E1B2F48}"
-extern const wchar_t kAppIdString[];
-
-// Process-wide: register under HKCU\Software\Classes and with the per-user
-// type library calls.
-void SetPerUserRegistration(bool perUser);
-bool IsPerUserRegistration();
-
-// Class scripts (TestProgress, then FarlinkUI) and the type library.
-HRESULT RegisterServer(HMODULE module);
-HRESULT UnregisterServer(HMODULE module);
-
-// The AppID script, which the switches run around the two calls above.
-HRESULT RunAppIdScript(HMODULE module, ScriptMode mode);
-
-HRESULT RegisterTypeLibrary(const wchar_t* modulePath);
-HRESULT UnregisterTypeLibrary(const wchar_t* modulePath);
+// With `perUser`, the keys go under HKCU\Software\Classes and the type library
+// is registered with the per-user calls.
+HRESULT RegisterServer(HMODULE module, bool perUser);
+HRESULT UnregisterServer(HMODULE module, bool perUser);
 
 }  // namespace server

@@ -6,13 +6,13 @@
 #include <string>
 
 #include "common/RegistryOverride.h"
-#include "server/RegistryScript.h"
+#include "com/RegistryScript.h"
 #include "win/RegKey.h"
 
 namespace {
 
-using server::RunRegistryScript;
-using server::ScriptMode;
+using com::RunRegistryScript;
+using com::ScriptMode;
 
 const wchar_t kClasses[] = L"Software\\Classes";
 
@@ -56,7 +56,7 @@ const wchar_t kScript[] =
     L"    }\r\n"
     L"}\r\n";
 
-const std::vector<server::ScriptReplacement> kReplacements = {
+const std::vector<com::ScriptReplacement> kReplacements = {
     {L"MODULE", L"\"C:\\Program Files\\x.exe\""}, {L"MODULE_RAW", L"C:\\Program Files\\x.exe"}};
 
 class RegistryScriptTest : public testing::Test {
@@ -115,7 +115,7 @@ TEST_F(RegistryScriptTest, MalformedScriptsAreRefusedBeforeAnyWrite) {
         L"HKCR { Written } HKCR { Broken = }",    // nothing of the first part is written
     };
     for (const wchar_t* script : malformed) {
-        EXPECT_EQ(RunRegistryScript(script, {}, ScriptMode::Register, true), server::kMalformedScript)
+        EXPECT_EQ(RunRegistryScript(script, {}, ScriptMode::Register, true), com::kMalformedScript)
             << testing::PrintToString(std::wstring(script));
     }
     EXPECT_FALSE(KeyExists(L"Written"));
@@ -123,7 +123,7 @@ TEST_F(RegistryScriptTest, MalformedScriptsAreRefusedBeforeAnyWrite) {
 
     std::wstring deep = L"HKCR ";
     for (int i = 0; i < 200; ++i) deep += L"{ K ";
-    EXPECT_EQ(RunRegistryScript(deep, {}, ScriptMode::Register, true), server::kMalformedScript);
+    EXPECT_EQ(RunRegistryScript(deep, {}, ScriptMode::Register, true), com::kMalformedScript);
 }
 
 }  // namespace

@@ -5,14 +5,14 @@
 #include <string>
 
 #include "server/TesterList.h"
-#include "win/ComObject.h"
+#include "com/ComObject.h"
 
 namespace {
 
 using win::ComPtr;
 
 // Answers GetName and GetProductCode as told, and counts the calls.
-class FakeTester final : public win::NoDispatch<IConnectionTester> {
+class FakeTester final : public com::NoDispatch<IConnectionTester> {
 public:
     FakeTester(HRESULT nameResult, const wchar_t* productCode = nullptr)
         : nameResult_(nameResult), productCode_(productCode) {}

@@ -100,7 +100,7 @@ STDMETHODIMP ClientTester::EnumStatus(VARIANT_BOOL first, IConnectionStatus** st
     *status = nullptr;
     if (first) nextStatus_ = 0;
     if (nextStatus_ >= behaviour_.statuses.size()) return S_FALSE;
-    auto* object = win::ComObject<ClientStatus>::CreateInstance(behaviour_.name,
+    auto* object = com::ComObject<ClientStatus>::CreateInstance(behaviour_.name,
                                                                 behaviour_.statuses[nextStatus_++]);
     if (!object) return E_OUTOFMEMORY;
     object->AddRef();

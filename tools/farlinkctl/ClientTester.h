@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "FarlinkUI.h"
-#include "win/ComObject.h"
+#include "com/ComObject.h"
 
 namespace farlinkctl {
 
@@ -35,8 +35,8 @@ struct TesterBehaviour {
 };
 
 // The client's objects are called early-bound only (typelib marshaling), so
-// their IDispatch half refuses late binding. Instantiated as win::ComObject.
-class ClientStatus : public win::NoDispatch<IConnectionStatus> {
+// their IDispatch half refuses late binding. Instantiated as com::ComObject.
+class ClientStatus : public com::NoDispatch<IConnectionStatus> {
 public:
     ClientStatus(const std::wstring& tester, const StatusBehaviour& behaviour)
         : tester_(tester), behaviour_(behaviour) {}
@@ -50,7 +50,7 @@ private:
     StatusBehaviour behaviour_;
 };
 
-class ClientTester : public win::NoDispatch<IConnectionTester> {
+class ClientTester : public com::NoDispatch<IConnectionTester> {
 public:
     explicit ClientTester(const TesterBehaviour& behaviour) : behaviour_(behaviour) {}
     STDMETHODIMP GetName(BSTR* name) override;

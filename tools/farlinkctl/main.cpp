@@ -128,11 +128,11 @@ constexpr int kNotDialogStep = -1;
 class Session {
 public:
     ~Session() {
-        for (win::ComObject<ClientTester>* tester : testers_) tester->Release();
+        for (com::ComObject<ClientTester>* tester : testers_) tester->Release();
     }
 
     bool AddTester(const TesterBehaviour& behaviour) {
-        auto* tester = win::ComObject<ClientTester>::CreateInstance(behaviour);
+        auto* tester = com::ComObject<ClientTester>::CreateInstance(behaviour);
         if (!tester) return false;
         tester->AddRef();
         testers_.push_back(tester);
@@ -151,7 +151,7 @@ private:
     void LateBoundPid();
     void CallTestProgress();
 
-    std::vector<win::ComObject<ClientTester>*> testers_;
+    std::vector<com::ComObject<ClientTester>*> testers_;
     win::ComPtr<IFarlinkUI> ui_;
     win::ScopedHandle serverProcess_;
     DWORD releasedAt_ = 0;
@@ -205,7 +205,7 @@ bool Session::Step(const std::wstring& step) {
     }
     if (!EnsureServer()) return false;
     if (name == L"connect") {
-        for (win::ComObject<ClientTester>* tester : testers_) {
+        for (com::ComObject<ClientTester>* tester : testers_) {
             HRESULT hr = ui_->Connect(tester);
             PrintLine(L"connect " + tester->Behaviour().name + L" -> " + Hex(hr));
         }

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace server {
+namespace com {
 
 struct ScriptReplacement {
     std::wstring name;
@@ -35,4 +35,4 @@ HRESULT RunRegistryScript(const std::wstring& script,
 // Loads a REGISTRY resource (language 1033) of `module` as text.
 HRESULT LoadRegistryScript(HMODULE module, UINT id, std::wstring* script);
 
-}  // namespace server
+}  // namespace com

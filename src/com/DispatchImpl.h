@@ -5,17 +5,20 @@
 #include <oleauto.h>
 
 #include "win/ComPtr.h"
+#include "win/ExceptionBarrier.h"
 
-namespace server {
+namespace com {
 
-// The type information of `iid` from the registered FarlinkUILib 1.0, loaded
-// on first use per interface and kept until ReleaseTypeInfoCache.
-HRESULT GetCachedTypeInfo(REFIID iid, LCID lcid, ITypeInfo** typeInfo);
+// The type information of `iid` from the registered library `libid`
+// (version major.minor), loaded on first use per interface and kept until
+// ReleaseTypeInfoCache.
+HRESULT GetCachedTypeInfo(REFGUID libid, WORD major, WORD minor, REFIID iid, LCID lcid,
+                          ITypeInfo** typeInfo);
 
 // Drops every cached type information; called before COM is uninitialised.
 void ReleaseTypeInfoCache();
 
-template <typename Itf>
+template <typename Itf, const GUID* Libid, WORD Major = 1, WORD Minor = 0>
 class DispatchImpl : public Itf {
 public:
     using Interface = Itf;
@@ -30,13 +33,13 @@ public:
         if (!typeInfo) return E_POINTER;
         *typeInfo = nullptr;
         if (index != 0) return DISP_E_BADINDEX;
-        return GetCachedTypeInfo(__uuidof(Itf), lcid, typeInfo);
+        return TypeInfo(lcid, typeInfo);
     }
 
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID lcid,
                                DISPID* ids) override {
         win::ComPtr<ITypeInfo> info;
-        HRESULT hr = GetCachedTypeInfo(__uuidof(Itf), lcid, info.Put());
+        HRESULT hr = TypeInfo(lcid, info.Put());
         if (FAILED(hr)) return hr;
         return info->GetIDsOfNames(names, count, ids);
     }
@@ -44,11 +47,18 @@ public:
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID lcid, WORD flags, DISPPARAMS* params,
                         VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr) override {
         win::ComPtr<ITypeInfo> info;
-        HRESULT hr = GetCachedTypeInfo(__uuidof(Itf), lcid, info.Put());
+        HRESULT hr = TypeInfo(lcid, info.Put());
         if (FAILED(hr)) return hr;
-        return info->Invoke(static_cast<Itf*>(this), id, flags, params, result, excepInfo,
-                            argErr);
+        return win::ComBarrier([&] {
+            return info->Invoke(static_cast<Itf*>(this), id, flags, params, result, excepInfo,
+                                argErr);
+        });
+    }
+
+private:
+    static HRESULT TypeInfo(LCID lcid, ITypeInfo** out) {
+        return GetCachedTypeInfo(*Libid, Major, Minor, __uuidof(Itf), lcid, out);
     }
 };
 
-}  // namespace server
+}  // namespace com

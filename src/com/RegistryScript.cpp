@@ -1,11 +1,11 @@
-#include "server/RegistryScript.h"
+#include "com/RegistryScript.h"
 
 #include <cwctype>
 #include <memory>
 
 #include "win/RegKey.h"
 
-namespace server {
+namespace com {
 
 namespace {
 
@@ -250,35 +250,34 @@ HRESULT UnregisterKey(HKEY parent, const ScriptKey& key) {
     return rc == ERROR_FILE_NOT_FOUND ? S_OK : FromWin32(rc);
 }
 
-// Opens the root that a hive name stands for; false for an unknown name.
-bool OpenHive(const std::wstring& name, bool perUser, win::RegKey* root, HKEY* predefined) {
-    *predefined = nullptr;
-    if (EqualsNoCase(name, L"HKCR") || EqualsNoCase(name, L"HKEY_CLASSES_ROOT")) {
-        if (!perUser) {
-            *predefined = HKEY_CLASSES_ROOT;
-            return true;
-        }
-        return root->Create(HKEY_CURRENT_USER, L"Software\\Classes", KEY_READ | KEY_WRITE) ==
-               ERROR_SUCCESS;
+// The hive names a script may use; HKCR stands for the per-user classes key
+// in per-user mode.
+struct Hive {
+    const wchar_t* shortName;
+    const wchar_t* longName;
+    HKEY predefined;
+};
+const Hive kHives[] = {
+    {L"HKCR", L"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+    {L"HKCU", L"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+    {L"HKLM", L"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+};
+
+const Hive* FindHive(const std::wstring& name) {
+    for (const Hive& hive : kHives) {
+        if (EqualsNoCase(name, hive.shortName) || EqualsNoCase(name, hive.longName)) return &hive;
     }
-    if (EqualsNoCase(name, L"HKCU") || EqualsNoCase(name, L"HKEY_CURRENT_USER")) {
-        *predefined = HKEY_CURRENT_USER;
-        return true;
-    }
-    if (EqualsNoCase(name, L"HKLM") || EqualsNoCase(name, L"HKEY_LOCAL_MACHINE")) {
-        *predefined = HKEY_LOCAL_MACHINE;
-        return true;
-    }
-    return false;
+    return nullptr;
 }
 
-bool IsKnownHive(const std::wstring& name) {
-    static const wchar_t* const kNames[] = {L"HKCR", L"HKEY_CLASSES_ROOT", L"HKCU",
-                                            L"HKEY_CURRENT_USER", L"HKLM", L"HKEY_LOCAL_MACHINE"};
-    for (const wchar_t* known : kNames) {
-        if (EqualsNoCase(name, known)) return true;
-    }
-    return false;
+// Opens the root that a hive stands for; false when it cannot be opened.
+bool OpenHive(const Hive& hive, bool perUser, win::RegKey* root, HKEY* predefined) {
+    *predefined = nullptr;
+    if (perUser && hive.predefined == HKEY_CLASSES_ROOT)
+        return root->Create(HKEY_CURRENT_USER, L"Software\\Classes", KEY_READ | KEY_WRITE) ==
+               ERROR_SUCCESS;
+    *predefined = hive.predefined;
+    return true;
 }
 
 }  // namespace
@@ -292,7 +291,7 @@ HRESULT RunRegistryScript(const std::wstring& script,
     if (!Parser(tokens).ParseScript(&hives)) return kMalformedScript;
     for (const ScriptKey& hive : hives) {
         // A hive itself is never created, removed or given values.
-        if (!IsKnownHive(hive.name) || hive.flag != KeyFlag::Normal || hive.hasDefault ||
+        if (!FindHive(hive.name) || hive.flag != KeyFlag::Normal || hive.hasDefault ||
             !hive.values.empty())
             return kMalformedScript;
     }
@@ -300,7 +299,7 @@ HRESULT RunRegistryScript(const std::wstring& script,
     for (const ScriptKey& hive : hives) {
         win::RegKey opened;
         HKEY root = nullptr;
-        if (!OpenHive(hive.name, perUser, &opened, &root)) return E_ACCESSDENIED;
+        if (!OpenHive(*FindHive(hive.name), perUser, &opened, &root)) return E_ACCESSDENIED;
         if (!root) root = opened.Get();
         for (const ScriptKey& key : hive.children) {
             HRESULT hr = mode == ScriptMode::Register ? RegisterKey(root, key)
@@ -324,4 +323,4 @@ HRESULT LoadRegistryScript(HMODULE module, UINT id, std::wstring* script) {
     return S_OK;
 }
 
-}  // namespace server
+}  // namespace com

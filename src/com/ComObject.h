@@ -8,7 +8,9 @@
 #include <atomic>
 #include <new>
 
-namespace win {
+#include "com/ServerLock.h"
+
+namespace com {
 
 template <typename T>
 class ComObject final : public T {
@@ -42,6 +44,16 @@ private:
     std::atomic<ULONG> refs_{0};
 };
 
+// A base for objects of the server: each holds the server lock while it is
+// alive, so the process ends when the last of them goes.
+class ServerObject {
+public:
+    ServerObject() { LockServer(); }
+    virtual ~ServerObject() { UnlockServer(); }
+    ServerObject(const ServerObject&) = delete;
+    ServerObject& operator=(const ServerObject&) = delete;
+};
+
 // The IDispatch half of a dual interface for objects that are only ever
 // called early-bound (a client's callbacks, a benchmark's stand-in).
 template <typename Itf>
@@ -67,4 +79,4 @@ protected:
     virtual ~NoDispatch() = default;
 };
 
-}  // namespace win
+}  // namespace com

@@ -4,9 +4,10 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include "server/ComObject.h"
+#include "com/ComObject.h"
+#include "win/ExceptionBarrier.h"
 
-namespace server {
+namespace com {
 
 template <typename T>
 class ClassFactory final : public IClassFactory {
@@ -27,20 +28,22 @@ public:
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        ComObject<T>* object = ComObject<T>::CreateInstance();
-        if (!object) return E_OUTOFMEMORY;
-        // Hold a reference across the query so a refused interface destroys the object.
-        object->AddRef();
-        HRESULT hr = object->QueryInterface(riid, ppv);
-        object->Release();
-        return hr;
+        return win::ComBarrier([&]() -> HRESULT {
+            ComObject<T>* object = ComObject<T>::CreateInstance();
+            if (!object) return E_OUTOFMEMORY;
+            // Hold a reference across the query so a refused interface destroys the object.
+            object->AddRef();
+            HRESULT hr = object->QueryInterface(riid, ppv);
+            object->Release();
+            return hr;
+        });
     }
 
     STDMETHODIMP LockServer(BOOL lock) override {
-        if (lock) server::LockServer();
-        else server::UnlockServer();
+        if (lock) com::LockServer();
+        else com::UnlockServer();
         return S_OK;
     }
 };
 
-}  // namespace server
+}  // namespace com
