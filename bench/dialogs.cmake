@@ -5,3 +5,11 @@ target_link_libraries(dialogs_bench PRIVATE farlink_detection farlink_idl farlin
   farlink_options ole32 oleaut32 uuid user32)
 target_link_options(dialogs_bench PRIVATE -municode)
 add_dependencies(dialogs_bench FarlinkUI)
+
+# The Connection Status dialog's status pass over 1, 100 and 1000 statuses,
+# beside the same calls made from another process without the dialog.
+add_executable(status_pass_bench StatusPassBench.cpp)
+target_link_libraries(status_pass_bench PRIVATE farlink_idl farlink_win farlink_options
+  ole32 oleaut32 uuid user32)
+target_link_options(status_pass_bench PRIVATE -municode)
+add_dependencies(status_pass_bench FarlinkUI)
