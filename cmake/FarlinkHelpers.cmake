@@ -22,3 +22,18 @@ function(farlink_widl target idl)
   set_source_files_properties(${gen}/${base}.tlb PROPERTIES GENERATED TRUE)
   add_custom_target(${target}_tlb DEPENDS ${outputs})
 endfunction()
+
+# Strips a shipped image after linking and keeps its symbols in a separate
+# <file>.debug beside it in the build tree (not shipped), linked by name.
+function(farlink_strip_with_debug_file target)
+  # objcopy stamps the image with the current time unless told the epoch; 0
+  # is what the linker writes without a time stamp.
+  set(objcopy ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${FARLINK_TRIPLE}-objcopy)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${objcopy} --only-keep-debug $<TARGET_FILE:${target}> $<TARGET_FILE:${target}>.debug
+    COMMAND ${objcopy} --strip-all $<TARGET_FILE:${target}>
+    COMMAND ${CMAKE_COMMAND} -E chdir $<TARGET_FILE_DIR:${target}>
+            ${objcopy} --add-gnu-debuglink=$<TARGET_FILE_NAME:${target}>.debug
+            $<TARGET_FILE_NAME:${target}>
+    VERBATIM)
+endfunction()

@@ -11,11 +11,9 @@ jobs=$(nproc)
 configure_and_build() {
   local arch=$1 tests=$2
   local dir="$root/build/$arch"
-  if [ ! -f "$dir/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch.cmake" \
-      -DFARLINK_TESTS="$tests" >/dev/null
-  fi
+  cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=MinSizeRel \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch.cmake" \
+    -DFARLINK_TESTS="$tests" >/dev/null
   cmake --build "$dir" -j "$jobs"
 }
 
