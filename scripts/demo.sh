@@ -5,7 +5,9 @@
 # opens "Test connection...", reads the report, and saves screenshots of both
 # dialogs to docs/screenshots/ (remote-desktop.png, connection-status.png).
 #
-# Usage: scripts/demo.sh [LANGUAGE]   three letters, e.g. deu or fra (default enu)
+# Usage: scripts/demo.sh [LANGUAGE [DPI]]   three letters, e.g. deu or fra (default
+#        enu); DPI, e.g. 144, runs the desktop at that resolution and names the
+#        screenshots after it (remote-desktop-144dpi.png, ...)
 # FARLINK_DEMO_BIN=<x86_64 bin folder> uses that build as it is (no set-up, no build).
 #
 # The machine it shows is staged in a private prefix: the product's version
@@ -15,6 +17,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 language=${1:-enu}
+dpi=${2:-}
 
 if [ -z "${FARLINK_DEMO_BIN:-}" ]; then
   "$root/scripts/setup.sh"
@@ -32,6 +35,13 @@ bin=${FARLINK_DEMO_BIN:-$root/build/x86_64/bin}
 shots="$root/docs/screenshots"
 mkdir -p "$shots"
 win_run=$(winepath -w "$run_dir")
+
+suffix=
+if [ -n "$dpi" ]; then
+  # Read by every program at its start, so the server's dialogs follow it.
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
+  suffix="-${dpi}dpi"
+fi
 
 # Wine activates only classes registered for the whole machine.
 wine "$bin/FarlinkUI.exe" /RegServer
@@ -65,6 +75,6 @@ wine "$bin/farlinkctl.exe" --tester "$tester" connect "show:$language" \
   "shot:status:$win_run\\connection-status.bmp" \
   click:status:close wait-gone:status click:desktop:close wait-gone:desktop release
 
-convert "$run_dir/remote-desktop.bmp" "$shots/remote-desktop.png"
-convert "$run_dir/connection-status.bmp" "$shots/connection-status.png"
-echo "demo: screenshots in docs/screenshots/ (remote-desktop.png, connection-status.png)"
+convert "$run_dir/remote-desktop.bmp" "$shots/remote-desktop$suffix.png"
+convert "$run_dir/connection-status.bmp" "$shots/connection-status$suffix.png"
+echo "demo: screenshots in docs/screenshots/ (remote-desktop$suffix.png, connection-status$suffix.png)"
