@@ -14,6 +14,10 @@ function(farlink_widl target idl)
             -t -h -u
             -H ${gen}/${base}.h -T ${gen}/${base}.tlb -U ${gen}/${base}_i.c
             ${idl}
+    # widl stamps the library with the time of the build; a fixed stamp keeps
+    # two builds of one commit identical.
+    COMMAND perl -0777 -pi -e "s/(Created by WIDL version [0-9.]+ at ).{24}/\${1}Thu Jan  1 00:00:00 1970/"
+            ${gen}/${base}.tlb
     DEPENDS ${idl}
     COMMENT "widl ${base}.idl"
     VERBATIM)
