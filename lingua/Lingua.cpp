@@ -20,13 +20,13 @@ std::wstring Lingua::CataloguePath(const std::wstring& folder, const std::wstrin
 }
 
 const wchar_t* Lingua::GetLanguage() {
-    std::lock_guard<std::mutex> guard(lock_);
+    win::AutoLock guard(lock_);
     return languages_.back().c_str();
 }
 
 void Lingua::SetLanguage(const wchar_t* languageCode) {
     try {
-        std::lock_guard<std::mutex> guard(lock_);
+        win::AutoLock guard(lock_);
         std::wstring language = languageCode ? languageCode : L"";
         if (language != languages_.back()) languages_.push_back(std::move(language));
     } catch (...) {
@@ -35,14 +35,14 @@ void Lingua::SetLanguage(const wchar_t* languageCode) {
 }
 
 void Lingua::SetFlag(int flags) {
-    std::lock_guard<std::mutex> guard(lock_);
+    win::AutoLock guard(lock_);
     flags_ = flags;
 }
 
 void Lingua::BindDomain(const wchar_t* domain, const wchar_t* folder) {
     if (!domain || !*domain) return;
     try {
-        std::lock_guard<std::mutex> guard(lock_);
+        win::AutoLock guard(lock_);
         for (auto it = bindings_.begin(); it != bindings_.end(); ++it) {
             if (SameName(it->domain, domain)) {
                 bindings_.erase(it);
@@ -55,15 +55,13 @@ void Lingua::BindDomain(const wchar_t* domain, const wchar_t* folder) {
 }
 
 const wchar_t* Lingua::GetDomainFolder(const wchar_t* domain) {
-    std::lock_guard<std::mutex> guard(lock_);
+    win::AutoLock guard(lock_);
     const Binding* binding = FindBinding(domain);
     return binding ? binding->folder.c_str() : nullptr;
 }
 
-void Lingua::SetModule(HMODULE module, int, int) {
-    std::lock_guard<std::mutex> guard(lock_);
-    module_ = module;
-}
+// Catalogues are read from the bound folders only: the module is not needed.
+void Lingua::SetModule(HMODULE, int, int) {}
 
 const wchar_t* Lingua::Lookup(const wchar_t* domain, const wchar_t* context,
                               const wchar_t* msgid) {
@@ -71,7 +69,7 @@ const wchar_t* Lingua::Lookup(const wchar_t* domain, const wchar_t* context,
     const wchar_t* text = nullptr;
     bool nullWhenUnknown = true;
     try {
-        std::lock_guard<std::mutex> guard(lock_);
+        win::AutoLock guard(lock_);
         nullWhenUnknown = (flags_ & kLinguaNullWhenUnknown) != 0;
         text = FindTranslation(domain, context, msgid);
     } catch (...) {

@@ -2,12 +2,12 @@
 // The library's one object: the selected language, the domain bindings and
 // the catalogues read so far. Calls may come from any thread; one lock keeps
 // them apart. No exception leaves a slot: the caller is another module.
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "Catalogues.h"
 #include "lingua/LinguaInterface.h"
+#include "win/Lock.h"
 
 namespace lingua {
 
@@ -38,12 +38,11 @@ private:
     const wchar_t* FindTranslation(const wchar_t* domain, const wchar_t* context,
                                    const wchar_t* msgid);
 
-    std::mutex lock_;
+    win::Lock lock_;
     // Kept for the life of the process, as GetLanguage hands out its text.
     std::vector<std::wstring> languages_{std::wstring()};
     int flags_ = 0;
     std::vector<Binding> bindings_;  // in binding order, the last bound last
-    HMODULE module_ = nullptr;
     Catalogues catalogues_;
 };
 

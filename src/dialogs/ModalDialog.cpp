@@ -1,5 +1,7 @@
 #include "dialogs/ModalDialog.h"
 
+#include "win/ExceptionBarrier.h"
+
 namespace dialogs {
 
 INT_PTR ModalDialog::DoModal(HINSTANCE instance, int templateId, HWND owner) {
@@ -19,7 +21,9 @@ INT_PTR CALLBACK ModalDialog::DialogProc(HWND window, UINT message, WPARAM wPara
     // WM_SETFONT and friends arrive before WM_INITDIALOG has named the object.
     if (!self) return FALSE;
     bool handled = false;
-    INT_PTR result = self->HandleMessage(message, wParam, lParam, handled);
+    // A handler that threw answers FALSE: the message goes to the dialog manager.
+    INT_PTR result = win::CallbackBarrier<INT_PTR>(
+        FALSE, [&] { return self->HandleMessage(message, wParam, lParam, handled); });
     if (message == WM_NCDESTROY) {
         self->window_.store(nullptr);
         ::SetWindowLongPtrW(window, DWLP_USER, 0);

@@ -12,27 +12,10 @@ using support::Translate;
 RemoteConnectionStatus::RemoteConnectionStatus(DialogServices& services)
     : services(services), events(std::make_shared<ProgressEvents>()) {}
 
-INT_PTR RemoteConnectionStatus::HandleMessage(UINT message, WPARAM wParam, LPARAM, bool& handled) {
-    switch (message) {
-        case WM_INITDIALOG:
-            handled = true;
-            return OnInitDialog();
-        case WM_COMMAND:
-            if (HIWORD(wParam) != BN_CLICKED) break;
-            switch (LOWORD(wParam)) {
-                case IDC_REFRESH: OnRefresh(); break;
-                case IDCANCEL: OnClose(); break;
-                default: return FALSE;
-            }
-            handled = true;
-            return TRUE;
-        case WM_CTLCOLORBTN:
-            UpdateFocusDescription(Window());
-            handled = true;
-            return 1;
-        default: break;
-    }
-    return FALSE;
+bool RemoteConnectionStatus::OnButton(int id) {
+    if (id != IDC_REFRESH) return false;
+    OnRefresh();
+    return true;
 }
 
 BOOL RemoteConnectionStatus::OnInitDialog() {
@@ -43,8 +26,6 @@ BOOL RemoteConnectionStatus::OnInitDialog() {
     Refresh();
     return TRUE;
 }
-
-void RemoteConnectionStatus::OnClose() { ::EndDialog(Window(), 0); }
 
 void RemoteConnectionStatus::OnRefresh() {
     // A click that arrives while a pass waits would start a pass inside the

@@ -7,25 +7,19 @@
 #include <memory>
 
 #include "dialogs/DialogServices.h"
-#include "dialogs/ModalDialog.h"
 #include "dialogs/ProgressEvents.h"
 #include "dialogs/RemoteDialogBase.h"
 
 namespace dialogs {
 
-class RemoteConnectionStatus : public ModalDialog, public RemoteDialogBase {
+class RemoteConnectionStatus : public RemoteDialogBase {
 public:
     explicit RemoteConnectionStatus(DialogServices& services);
     ~RemoteConnectionStatus() override = default;
 
-    // How long a test may stay silent before the report goes on without it.
-    void SetWaitTimeout(DWORD ms) { waitTimeout = ms; }
-
 protected:
-    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
-
-    virtual BOOL OnInitDialog();
-    virtual void OnClose();
+    BOOL OnInitDialog() override;
+    bool OnButton(int id) override;
     virtual void OnRefresh();
 
     void Refresh();
@@ -41,7 +35,8 @@ private:
     // Shared with the sink, which a tester may keep and call after we are gone.
     std::shared_ptr<ProgressEvents> events;
     win::ComPtr<ITestProgress> progress;
-    DWORD waitTimeout = 10000;
+    // How long a test may stay silent before the report goes on without it.
+    const DWORD waitTimeout = 10000;
     // The wait dispatches messages, so a Refresh click can arrive mid-pass.
     bool passRunning = false;
 };

@@ -15,30 +15,12 @@ INT_PTR RemoteDesktopDialog::Run() {
     return DoModal(services.ResourceInstance(), IDD_REMOTE_DESKTOP, parentWindow);
 }
 
-INT_PTR RemoteDesktopDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM, bool& handled) {
-    switch (message) {
-        case WM_INITDIALOG:
-            handled = true;
-            return OnInitDialog();
-        case WM_COMMAND:
-            if (HIWORD(wParam) != BN_CLICKED) break;
-            switch (LOWORD(wParam)) {
-                case IDC_REPAIR: OnRepair(); break;
-                case IDC_TEST_CONNECTION: OnTestConnection(); break;
-                case IDCANCEL: OnClose(); break;
-                default: return FALSE;
-            }
-            handled = true;
-            return TRUE;
-        case WM_CTLCOLORBTN:
-            // Every push button asks before it paints, so the description
-            // follows the focus from button to button.
-            UpdateFocusDescription(Window());
-            handled = true;
-            return 1;
-        default: break;
+bool RemoteDesktopDialog::OnButton(int id) {
+    switch (id) {
+        case IDC_REPAIR: OnRepair(); return true;
+        case IDC_TEST_CONNECTION: OnTestConnection(); return true;
+        default: return false;
     }
-    return FALSE;
 }
 
 BOOL RemoteDesktopDialog::OnInitDialog() {
@@ -107,8 +89,6 @@ void RemoteDesktopDialog::OnTestConnection() {
     RemoteConnectionStatus status(services);
     status.DoModal(services.ResourceInstance(), IDD_CONNECTION_STATUS, ::GetActiveWindow());
 }
-
-void RemoteDesktopDialog::OnClose() { ::EndDialog(Window(), 0); }
 
 void RemoteDesktopDialog::MoveDialogOver(HWND dialog, HWND window) {
     RECT rect;

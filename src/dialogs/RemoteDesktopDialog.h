@@ -5,12 +5,11 @@
 #include <windows.h>
 
 #include "dialogs/DialogServices.h"
-#include "dialogs/ModalDialog.h"
 #include "dialogs/RemoteDialogBase.h"
 
 namespace dialogs {
 
-class RemoteDesktopDialog : public ModalDialog, public RemoteDialogBase {
+class RemoteDesktopDialog : public RemoteDialogBase {
 public:
     explicit RemoteDesktopDialog(DialogServices& services);
     ~RemoteDesktopDialog() override = default;
@@ -30,12 +29,10 @@ public:
     static void MoveDialogOver(HWND dialog, HWND window);
 
 protected:
-    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
-
-    virtual BOOL OnInitDialog();
+    BOOL OnInitDialog() override;
+    bool OnButton(int id) override;
     virtual void OnRepair();
     virtual void OnTestConnection();
-    virtual void OnClose();
 
     void FillChannelList();
     void UpdateAuthorization();

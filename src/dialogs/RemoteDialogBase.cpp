@@ -39,6 +39,31 @@ std::wstring TimeAgoText(long long d) {
 
 RemoteDialogBase::RemoteDialogBase() : remoteSession(detector.inRemoteSession) {}
 
+INT_PTR RemoteDialogBase::HandleMessage(UINT message, WPARAM wParam, LPARAM, bool& handled) {
+    switch (message) {
+        case WM_INITDIALOG:
+            handled = true;
+            return OnInitDialog();
+        case WM_COMMAND:
+            if (HIWORD(wParam) != BN_CLICKED) return FALSE;
+            if (LOWORD(wParam) == IDCANCEL) OnClose();
+            else if (!OnButton(LOWORD(wParam))) return FALSE;
+            handled = true;
+            return TRUE;
+        case WM_CTLCOLORBTN:
+            // Every push button asks before it paints, so the description
+            // follows the focus from button to button.
+            UpdateFocusDescription(Window());
+            handled = true;
+            return 1;
+        default: return FALSE;
+    }
+}
+
+bool RemoteDialogBase::OnButton(int) { return false; }
+
+void RemoteDialogBase::OnClose() { ::EndDialog(Window(), 0); }
+
 void RemoteDialogBase::GetChannelStatusText(bool working, std::wstring& text) {
     text = Translate(L"Remote channel status", working ? L"working" : L"not working");
 }
@@ -100,37 +125,32 @@ void RemoteDialogBase::GetTestTimeText(bool started, std::wstring& text) {
 }
 
 void RemoteDialogBase::UpdateFocusDescription(HWND dialog) {
-    const wchar_t* context = nullptr;
-    const wchar_t* msgid = nullptr;
+    const wchar_t kDesktop[] = L"Remote Desktop dialog box";
+    const wchar_t kStatus[] = L"Remote Connection Status dialog box";
+    struct Description {
+        int controlId;
+        const wchar_t* context;
+        const wchar_t* msgid;
+    };
+    // Close is described in the Remote Desktop context in both dialogs.
+    const Description kDescriptions[] = {
+        {IDCANCEL, kDesktop, L"Closes the current dialog box."},
+        {IDC_CHANNEL_LIST, kDesktop, L"Status of the Corvane remote channels."},
+        {IDC_REPAIR, kDesktop, L"Attempt to repair the channels that are not working."},
+        {IDC_TEST_CONNECTION, kDesktop,
+         L"Opens a dialog box that tests the connection status. This may take a minute."},
+        {IDC_STATUS_LIST, kStatus, L"Lists the connection status for all virtual channels used."},
+        {IDC_REFRESH, kStatus, L"Re-tests the connection status. This may take a minute."},
+    };
     HWND focus = ::GetFocus();
-    switch (focus ? ::GetDlgCtrlID(focus) : 0) {
-        case IDCANCEL:
-            context = L"Remote Desktop dialog box";
-            msgid = L"Closes the current dialog box.";
+    const int focusId = focus ? ::GetDlgCtrlID(focus) : 0;
+    std::wstring text;
+    for (const Description& description : kDescriptions) {
+        if (description.controlId == focusId) {
+            text = Translate(description.context, description.msgid);
             break;
-        case IDC_CHANNEL_LIST:
-            context = L"Remote Desktop dialog box";
-            msgid = L"Status of the Corvane remote channels.";
-            break;
-        case IDC_REPAIR:
-            context = L"Remote Desktop dialog box";
-            msgid = L"Attempt to repair the channels that are not working.";
-            break;
-        case IDC_TEST_CONNECTION:
-            context = L"Remote Desktop dialog box";
-            msgid = L"Opens a dialog box that tests the connection status. This may take a minute.";
-            break;
-        case IDC_STATUS_LIST:
-            context = L"Remote Connection Status dialog box";
-            msgid = L"Lists the connection status for all virtual channels used.";
-            break;
-        case IDC_REFRESH:
-            context = L"Remote Connection Status dialog box";
-            msgid = L"Re-tests the connection status. This may take a minute.";
-            break;
-        default: break;
+        }
     }
-    std::wstring text = msgid ? Translate(context, msgid) : std::wstring();
     ::SetDlgItemTextW(dialog, IDC_DESCRIPTION, text.c_str());
 }
 

@@ -1,23 +1,24 @@
 #pragma once
-// The part both dialogs share: a detector of their own, and every small piece
-// of user-visible text they build, each through the translation catalogue.
-// AddListLine is the one way a line reaches a list box, and it logs the line.
+// The part both dialogs share: a detector of their own, the message handling
+// (opening, button clicks, Cancel, the description line), and every small
+// piece of user-visible text they build, each through the translation
+// catalogue. AddListLine is the one way a line reaches a list box, and it
+// logs the line.
 #include <windows.h>
 
 #include <string>
 
 #include "FarlinkUI.h"
+#include "dialogs/ModalDialog.h"
 #include "shared/Farlink/RemoteComponentDetector.h"
 
 namespace dialogs {
 
-class RemoteDialogBase {
+class RemoteDialogBase : public ModalDialog {
 public:
     // Constructs the detector, which probes the session.
     RemoteDialogBase();
-    virtual ~RemoteDialogBase() = default;
-    RemoteDialogBase(const RemoteDialogBase&) = delete;
-    RemoteDialogBase& operator=(const RemoteDialogBase&) = delete;
+    ~RemoteDialogBase() override = default;
 
     virtual void GetChannelStatusText(bool working, std::wstring& text);
     virtual void GetAuthorizationText(VARIANT_BOOL enabled, std::wstring& text);
@@ -34,6 +35,15 @@ public:
     virtual void AddListLine(HWND dialog, int controlId, std::wstring line);
 
 protected:
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+    // WM_INITDIALOG: what the dialog procedure answers.
+    virtual BOOL OnInitDialog() { return TRUE; }
+    // A click on button `id` other than Cancel; false when it is not ours.
+    virtual bool OnButton(int id);
+    // Cancel (the Close button or Escape) ends the dialog.
+    virtual void OnClose();
+
     sharedfarlink::RemoteComponentDetector detector;
     // Taken once, right after the detector probed; every query and repair uses it.
     const bool remoteSession;

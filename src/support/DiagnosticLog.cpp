@@ -2,7 +2,8 @@
 
 #include <shlobj.h>
 
-#include <vector>
+#include "win/CoTaskMem.h"
+#include "win/FileVersion.h"
 
 namespace support {
 
@@ -22,42 +23,30 @@ std::wstring DiagnosticLog::PathFor(const std::wstring& appDataFolder, unsigned 
 }
 
 unsigned DiagnosticLog::ProductMajorVersion() {
-    wchar_t path[MAX_PATH] = {};
-    if (::GetModuleFileNameW(nullptr, path, MAX_PATH) == 0) return 0;
-    DWORD ignored = 0;
-    DWORD size = ::GetFileVersionInfoSizeW(path, &ignored);
-    if (size == 0) return 0;
-    std::vector<BYTE> data(size);
-    if (!::GetFileVersionInfoW(path, 0, size, data.data())) return 0;
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT length = 0;
-    if (!::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) ||
-        !info || length < sizeof(VS_FIXEDFILEINFO))
-        return 0;
-    return HIWORD(info->dwProductVersionMS);
+    VS_FIXEDFILEINFO info;
+    return win::ReadProgramFixedVersion(&info) ? HIWORD(info.dwProductVersionMS) : 0;
 }
 
 void DiagnosticLog::Open() {
-    PWSTR appData = nullptr;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &appData))) {
-        std::wstring path = PathFor(appData, ProductMajorVersion());
-        ::CoTaskMemFree(appData);
+    // Freed on failure too: the call may hand back a buffer either way.
+    win::CoTaskMem<wchar_t> appData;
+    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, appData.Put()))) {
+        std::wstring path = PathFor(appData.Get(), ProductMajorVersion());
         std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
         // Errors are ignored: an existing folder is fine, and one that cannot
         // be made shows up as the open below failing.
         ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
         OpenAt(path);
     } else {
-        if (appData) ::CoTaskMemFree(appData);
         OpenAt(L"RemoteDesktop.txt");
     }
 }
 
 void DiagnosticLog::OpenAt(const std::wstring& path) {
     Close();
-    file_ = ::CreateFileW(path.c_str(), GENERIC_WRITE,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file_.Reset(::CreateFileW(path.c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 void DiagnosticLog::WriteLine(const std::wstring& text) {
@@ -77,15 +66,14 @@ void DiagnosticLog::WriteLine(const std::wstring& text) {
 void DiagnosticLog::Flush() {
     if (!IsOpen() || buffer_.empty()) return;
     DWORD written = 0;
-    ::WriteFile(file_, buffer_.data(), static_cast<DWORD>(buffer_.size()), &written, nullptr);
+    ::WriteFile(file_.Get(), buffer_.data(), static_cast<DWORD>(buffer_.size()), &written, nullptr);
     buffer_.clear();
 }
 
 void DiagnosticLog::Close() {
     if (!IsOpen()) return;
     Flush();
-    ::CloseHandle(file_);
-    file_ = INVALID_HANDLE_VALUE;
+    file_.Reset();
 }
 
 void LogLine(const std::wstring& text) {

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "win/ScopedHandle.h"
+
 namespace support {
 
 class DiagnosticLog {
@@ -29,7 +31,7 @@ public:
     // Flushes and closes; safe to call more than once.
     void Close();
 
-    bool IsOpen() const { return file_ != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return file_.IsValid(); }
 
     // "<folder>\Corvane\Shared\Farlink\<major>\RemoteDesktop.txt".
     static std::wstring PathFor(const std::wstring& appDataFolder, unsigned majorVersion);
@@ -41,7 +43,7 @@ public:
 private:
     void Flush();
 
-    HANDLE file_ = INVALID_HANDLE_VALUE;
+    win::ScopedHandle file_;
     std::string buffer_;
 };
 

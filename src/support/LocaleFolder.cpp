@@ -4,6 +4,9 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include "win/CoTaskMem.h"
+#include "win/FileVersion.h"
+
 namespace support {
 
 namespace {
@@ -21,12 +24,10 @@ bool Exists(const std::wstring& path) {
 }
 
 std::wstring ProgramDataFolder() {
-    PWSTR folder = nullptr;
-    HRESULT hr = ::SHGetKnownFolderPath(FOLDERID_ProgramData, 0, nullptr, &folder);
-    std::wstring result = SUCCEEDED(hr) && folder ? folder : L"";
     // Freed on failure too: the call may hand back a buffer either way.
-    ::CoTaskMemFree(folder);
-    return result;
+    win::CoTaskMem<wchar_t> folder;
+    HRESULT hr = ::SHGetKnownFolderPath(FOLDERID_ProgramData, 0, nullptr, folder.Put());
+    return SUCCEEDED(hr) && folder ? folder.Get() : L"";
 }
 
 // "<ProgramData>\Corvane\<domain>\<major>.<minor>\locale", else the same with
@@ -55,24 +56,12 @@ std::wstring ProgramFolder() {
 }
 
 void ProgramProductVersion(unsigned* major, unsigned* minor) {
-    *major = 0;
-    *minor = 0;
-    wchar_t path[MAX_PATH] = {};
-    if (::GetModuleFileNameW(nullptr, path, MAX_PATH) == 0) return;
-    DWORD ignored = 0;
-    DWORD size = ::GetFileVersionInfoSizeW(path, &ignored);
-    if (size == 0) return;
-    std::vector<BYTE> data(size);
-    if (!::GetFileVersionInfoW(path, 0, size, data.data())) return;
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT length = 0;
-    if (!::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) ||
-        !info || length < sizeof(VS_FIXEDFILEINFO))
-        return;
+    VS_FIXEDFILEINFO info;
+    bool known = win::ReadProgramFixedVersion(&info);
     // The product version, not the file version: the catalogue folders are
     // named after the release the program belongs to.
-    *major = HIWORD(info->dwProductVersionMS);
-    *minor = LOWORD(info->dwProductVersionMS);
+    *major = known ? HIWORD(info.dwProductVersionMS) : 0;
+    *minor = known ? LOWORD(info.dwProductVersionMS) : 0;
 }
 
 LocaleFolderResult FindLocaleFolder(const wchar_t* languageCode,

@@ -49,19 +49,21 @@ bool ObtainInterface() {
     TranslationState& state = State();
     if (state.lingua) return true;
     if (state.loadFailed) return false;
-    // Loaded afresh on every attempt until the interface is had; a library
-    // that is already in the process is found by name and only referenced.
-    HMODULE library = LoadLingua(state.libraryFolder, false);
-    if (!library) library = LoadLingua(state.libraryFolder, true);
-    if (!library) {
-        state.loadFailed = true;
-        return false;
+    // Loaded once: the reference is kept for good, so a library without the
+    // export is asked again on later calls without taking more references.
+    if (!state.library) {
+        HMODULE library = LoadLingua(state.libraryFolder, false);
+        if (!library) library = LoadLingua(state.libraryFolder, true);
+        if (!library) {
+            state.loadFailed = true;
+            return false;
+        }
+        state.library = library;
     }
-    state.library = library;
     // A library without the export is not marked failed: the next call asks
     // again and reaches the same answer.
     auto getInterface = reinterpret_cast<GetLinguaInterfaceFn>(
-        reinterpret_cast<void*>(::GetProcAddress(library, kGetLinguaInterfaceExport)));
+        reinterpret_cast<void*>(::GetProcAddress(state.library, kGetLinguaInterfaceExport)));
     if (!getInterface) return false;
     state.lingua = getInterface();
     return state.lingua != nullptr;

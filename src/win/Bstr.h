@@ -3,44 +3,31 @@
 #include <oleauto.h>
 
 #include <string>
-#include <utility>
+
+#include "win/UniqueResource.h"
 
 namespace win {
 
-class Bstr {
+struct BstrTraits {
+    using Type = BSTR;
+    static BSTR InvalidValue() { return nullptr; }
+    static void Free(BSTR text) { ::SysFreeString(text); }
+};
+
+class Bstr : public UniqueResource<BstrTraits> {
 public:
     Bstr() = default;
-    explicit Bstr(const wchar_t* text) : str_(text ? ::SysAllocString(text) : nullptr) {}
+    explicit Bstr(const wchar_t* text)
+        : UniqueResource(text ? ::SysAllocString(text) : nullptr) {}
     explicit Bstr(const std::wstring& text)
-        : str_(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-    ~Bstr() { Reset(); }
-    Bstr(Bstr&& other) noexcept : str_(std::exchange(other.str_, nullptr)) {}
-    Bstr& operator=(Bstr&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            str_ = std::exchange(other.str_, nullptr);
-        }
-        return *this;
-    }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
+        : UniqueResource(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
 
-    BSTR Get() const { return str_; }
-    BSTR* Put() {
-        Reset();
-        return &str_;
+    BSTR Detach() { return Release(); }
+    bool IsNull() const { return !IsValid(); }
+    UINT Length() const { return ::SysStringLen(Get()); }
+    std::wstring ToString() const {
+        return IsValid() ? std::wstring(Get(), Length()) : std::wstring();
     }
-    BSTR Detach() { return std::exchange(str_, nullptr); }
-    void Reset() {
-        if (str_) ::SysFreeString(str_);
-        str_ = nullptr;
-    }
-    bool IsNull() const { return str_ == nullptr; }
-    UINT Length() const { return ::SysStringLen(str_); }
-    std::wstring ToString() const { return str_ ? std::wstring(str_, Length()) : std::wstring(); }
-
-private:
-    BSTR str_ = nullptr;
 };
 
 class Variant {

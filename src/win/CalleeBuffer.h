@@ -8,41 +8,47 @@
 #include <type_traits>
 #include <utility>
 
+#include "win/UniqueResource.h"
+
 namespace win {
 
 template <typename FreeFn>
-class CalleeBuffer {
+struct CalleeFreeTraits {
+    using Type = LPWSTR;
+    static LPWSTR InvalidValue() { return nullptr; }
+    void Free(LPWSTR data) {
+        if constexpr (std::is_pointer_v<FreeFn>) {
+            if (!free) return;
+        }
+        free(data);
+    }
+    FreeFn free;
+};
+
+template <typename FreeFn>
+class CalleeBuffer : public UniqueResource<CalleeFreeTraits<FreeFn>> {
+    using Base = UniqueResource<CalleeFreeTraits<FreeFn>>;
+
 public:
-    explicit CalleeBuffer(FreeFn freeFn) : free_(std::move(freeFn)) {}
-    ~CalleeBuffer() { Reset(); }
-    CalleeBuffer(const CalleeBuffer&) = delete;
-    CalleeBuffer& operator=(const CalleeBuffer&) = delete;
+    explicit CalleeBuffer(FreeFn freeFn)
+        : Base(nullptr, CalleeFreeTraits<FreeFn>{std::move(freeFn)}) {}
 
     // Out-parameters of the query; the buffer pointer is null before each call.
     LPWSTR* Put() {
         Reset();
-        return &data_;
+        return Base::Put();
     }
     DWORD* PutSize() { return &size_; }
 
-    explicit operator bool() const { return data_ != nullptr; }
-    const void* Data() const { return data_; }
+    const void* Data() const { return this->Get(); }
     DWORD Size() const { return size_; }
 
     void Reset() {
-        if (data_ && HasFree()) free_(data_);
-        data_ = nullptr;
+        Base::Reset();
         size_ = 0;
     }
 
 private:
-    bool HasFree() const {
-        if constexpr (std::is_pointer_v<FreeFn>) return free_ != nullptr;
-        else return true;
-    }
-
-    FreeFn free_;
-    LPWSTR data_ = nullptr;
     DWORD size_ = 0;
 };
 

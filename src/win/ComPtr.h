@@ -33,12 +33,6 @@ public:
         return *this;
     }
 
-    // Adopts a reference the caller already owns.
-    static ComPtr Attach(T* p) {
-        ComPtr result;
-        result.p_ = p;
-        return result;
-    }
     T* Detach() { return std::exchange(p_, nullptr); }
 
     void Reset() {

@@ -38,15 +38,13 @@ struct TesterBehaviour {
 // their IDispatch half refuses late binding. Instantiated as com::ComObject.
 class ClientStatus : public com::NoDispatch<IConnectionStatus> {
 public:
-    ClientStatus(const std::wstring& tester, const StatusBehaviour& behaviour)
-        : tester_(tester), behaviour_(behaviour) {}
+    explicit ClientStatus(const StatusBehaviour& behaviour) : behaviour_(behaviour) {}
     STDMETHODIMP GetName(BSTR* name) override;
     STDMETHODIMP GetLastMessageSend(LONGLONG* timeT) override;
     STDMETHODIMP GetLastMessageReceived(LONGLONG* timeT) override;
     STDMETHODIMP GetLastError(LONG* hResult) override;
 
 private:
-    std::wstring tester_;
     StatusBehaviour behaviour_;
 };
 

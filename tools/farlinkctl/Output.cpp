@@ -4,10 +4,12 @@
 
 #include <cstdio>
 
+#include "win/Lock.h"
+
 namespace farlinkctl {
 
 namespace {
-SRWLOCK g_outputLock = SRWLOCK_INIT;
+win::Lock g_outputLock;
 }
 
 void PrintLine(const std::wstring& line) {
@@ -16,11 +18,10 @@ void PrintLine(const std::wstring& line) {
     std::string bytes(size > 0 ? size - 1 : 0, '\0');
     if (size > 1)
         ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, &bytes[0], size, nullptr, nullptr);
-    ::AcquireSRWLockExclusive(&g_outputLock);
+    win::AutoLock guard(g_outputLock);
     std::fputs(bytes.c_str(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
-    ::ReleaseSRWLockExclusive(&g_outputLock);
 }
 
 std::wstring Hex(long value) {

@@ -1,5 +1,7 @@
 #include "ParentWindow.h"
 
+#include "win/ExceptionBarrier.h"
+
 namespace farlinkctl {
 
 ParentWindow::~ParentWindow() {
@@ -21,20 +23,23 @@ bool ParentWindow::Open(int x, int y) {
 
 DWORD WINAPI ParentWindow::ThreadProc(void* param) {
     auto* self = static_cast<ParentWindow*>(param);
-    // A predefined class: nothing to register, and it paints itself.
-    HWND window = ::CreateWindowExW(0, L"Static", L"farlinkctl parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                    self->x_, self->y_, 320, 240, nullptr, nullptr,
-                                    ::GetModuleHandleW(nullptr), nullptr);
-    self->window_ = window;
-    ::SetEvent(self->ready_.Get());
-    if (!window) return 1;
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-    ::DestroyWindow(window);
-    return 0;
+    // 1 is the thread's answer for any failure, a throw included.
+    return win::CallbackBarrier<DWORD>(1, [self]() -> DWORD {
+        // A predefined class: nothing to register, and it paints itself.
+        HWND window = ::CreateWindowExW(0, L"Static", L"farlinkctl parent",
+                                        WS_OVERLAPPEDWINDOW | WS_VISIBLE, self->x_, self->y_, 320,
+                                        240, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        self->window_ = window;
+        ::SetEvent(self->ready_.Get());
+        if (!window) return 1;
+        MSG msg;
+        while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::DestroyWindow(window);
+        return 0;
+    });
 }
 
 }  // namespace farlinkctl

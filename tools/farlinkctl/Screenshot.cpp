@@ -3,47 +3,37 @@
 #include <vector>
 
 #include "win/ScopedHandle.h"
+#include "win/UniqueResource.h"
 
 namespace farlinkctl {
 
 namespace {
 
-// Device contexts and bitmaps, released in reverse order of creation.
-class ScreenDc {
-public:
-    ScreenDc() : dc_(::GetDC(nullptr)) {}
-    ~ScreenDc() {
-        if (dc_) ::ReleaseDC(nullptr, dc_);
-    }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
+struct ScreenDcTraits {
+    using Type = HDC;
+    static HDC InvalidValue() { return nullptr; }
+    static void Free(HDC dc) { ::ReleaseDC(nullptr, dc); }
 };
 
-class MemoryBitmap {
-public:
-    MemoryBitmap(HDC screen, int width, int height)
-        : dc_(::CreateCompatibleDC(screen)), bitmap_(::CreateCompatibleBitmap(screen, width, height)) {
-        if (dc_ && bitmap_) old_ = ::SelectObject(dc_, bitmap_);
-    }
-    ~MemoryBitmap() {
-        if (old_) ::SelectObject(dc_, old_);
-        if (bitmap_) ::DeleteObject(bitmap_);
-        if (dc_) ::DeleteDC(dc_);
-    }
-    MemoryBitmap(const MemoryBitmap&) = delete;
-    MemoryBitmap& operator=(const MemoryBitmap&) = delete;
-    bool IsValid() const { return old_ != nullptr; }
-    HDC Dc() const { return dc_; }
-    HBITMAP Bitmap() const { return bitmap_; }
+struct MemoryDcTraits {
+    using Type = HDC;
+    static HDC InvalidValue() { return nullptr; }
+    static void Free(HDC dc) { ::DeleteDC(dc); }
+};
 
-private:
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ old_ = nullptr;
+struct BitmapTraits {
+    using Type = HBITMAP;
+    static HBITMAP InvalidValue() { return nullptr; }
+    static void Free(HBITMAP bitmap) { ::DeleteObject(bitmap); }
+};
+
+// Owns a selection: puts the object it replaced back into the DC, so the
+// bitmap is free to be deleted.
+struct SelectionTraits {
+    using Type = HGDIOBJ;
+    static HGDIOBJ InvalidValue() { return nullptr; }
+    void Free(HGDIOBJ previous) { ::SelectObject(dc, previous); }
+    HDC dc;
 };
 
 }  // namespace
@@ -54,10 +44,16 @@ bool SaveWindowShot(HWND window, const std::wstring& path) {
     int width = rect.right - rect.left;
     int height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0) return false;
-    ScreenDc screen;
-    MemoryBitmap memory(screen.Get(), width, height);
-    if (!screen.Get() || !memory.IsValid()) return false;
-    if (!::BitBlt(memory.Dc(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY))
+    // Released in reverse order of creation.
+    win::UniqueResource<ScreenDcTraits> screen(::GetDC(nullptr));
+    win::UniqueResource<MemoryDcTraits> memory(::CreateCompatibleDC(screen.Get()));
+    win::UniqueResource<BitmapTraits> bitmap(
+        ::CreateCompatibleBitmap(screen.Get(), width, height));
+    if (!screen || !memory || !bitmap) return false;
+    win::UniqueResource<SelectionTraits> selection(::SelectObject(memory.Get(), bitmap.Get()),
+                                                   SelectionTraits{memory.Get()});
+    if (!selection) return false;
+    if (!::BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY))
         return false;
 
     BITMAPINFOHEADER info = {};
@@ -69,7 +65,7 @@ bool SaveWindowShot(HWND window, const std::wstring& path) {
     info.biCompression = BI_RGB;
     DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
     std::vector<BYTE> pixels(static_cast<size_t>(stride) * height);
-    if (!::GetDIBits(memory.Dc(), memory.Bitmap(), 0, height, pixels.data(),
+    if (!::GetDIBits(memory.Get(), bitmap.Get(), 0, height, pixels.data(),
                      reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS))
         return false;
 

@@ -43,6 +43,7 @@
 #include "Screenshot.h"
 #include "Output.h"
 #include "win/Bstr.h"
+#include "win/ComApartment.h"
 #include "win/ComPtr.h"
 #include "win/ScopedHandle.h"
 
@@ -126,16 +127,13 @@ bool ParseTester(const std::wstring& text, TesterBehaviour* behaviour) {
 constexpr int kNotDialogStep = -1;
 
 class Session {
-public:
-    ~Session() {
-        for (com::ComObject<ClientTester>* tester : testers_) tester->Release();
-    }
+    using Tester = com::ComObject<ClientTester>;
 
+public:
     bool AddTester(const TesterBehaviour& behaviour) {
-        auto* tester = com::ComObject<ClientTester>::CreateInstance(behaviour);
+        win::ComPtr<Tester> tester(Tester::CreateInstance(behaviour));
         if (!tester) return false;
-        tester->AddRef();
-        testers_.push_back(tester);
+        testers_.push_back(std::move(tester));
         return true;
     }
     void SetParent(LONGLONG parent) { parent_ = parent; }
@@ -151,12 +149,13 @@ private:
     void LateBoundPid();
     void CallTestProgress();
 
-    std::vector<com::ComObject<ClientTester>*> testers_;
     win::ComPtr<IFarlinkUI> ui_;
     win::ScopedHandle serverProcess_;
     DWORD releasedAt_ = 0;
     LONGLONG parent_ = 0;
     std::vector<std::unique_ptr<ParentWindow>> parents_;
+    // Last, so the testers go first, as a client drops its callbacks first.
+    std::vector<win::ComPtr<Tester>> testers_;
 };
 
 bool Session::EnsureServer() {
@@ -205,8 +204,8 @@ bool Session::Step(const std::wstring& step) {
     }
     if (!EnsureServer()) return false;
     if (name == L"connect") {
-        for (com::ComObject<ClientTester>* tester : testers_) {
-            HRESULT hr = ui_->Connect(tester);
+        for (const win::ComPtr<Tester>& tester : testers_) {
+            HRESULT hr = ui_->Connect(tester.Get());
             PrintLine(L"connect " + tester->Behaviour().name + L" -> " + Hex(hr));
         }
     } else if (name == L"connect-null") {
@@ -349,9 +348,9 @@ void Session::WatchExit() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    HRESULT hr = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    if (FAILED(hr)) {
-        PrintLine(L"CoInitializeEx -> " + Hex(hr));
+    win::ComApartment apartment;
+    if (FAILED(apartment.Result())) {
+        PrintLine(L"CoInitializeEx -> " + Hex(apartment.Result()));
         return 1;
     }
     int status = 0;
@@ -374,6 +373,5 @@ int wmain(int argc, wchar_t** argv) {
             }
         }
     }
-    ::CoUninitialize();
     return status;
 }

@@ -10,13 +10,9 @@ const CLSID kWbemAdministrativeLocator = {
 
 }  // namespace
 
-CWmiSupport::CWmiSupport() { initResult = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
+CWmiSupport::CWmiSupport() = default;
 
-CWmiSupport::~CWmiSupport() {
-    Disconnect();
-    // Balanced only when this object's own initialisation counted.
-    if (SUCCEEDED(initResult)) ::CoUninitialize();
-}
+CWmiSupport::~CWmiSupport() { Disconnect(); }
 
 HRESULT CWmiSupport::Connect(win::Bstr nameSpace) {
     HRESULT hr = ::CoCreateInstance(kWbemAdministrativeLocator, nullptr, CLSCTX_ALL,

@@ -5,6 +5,7 @@
 #include <wbemidl.h>
 
 #include "win/Bstr.h"
+#include "win/ComApartment.h"
 #include "win/ComPtr.h"
 
 namespace sharedfarlink {
@@ -26,7 +27,8 @@ public:
     void Disconnect();
 
 protected:
-    HRESULT initResult = E_FAIL;
+    // First member: the apartment outlives the interfaces below.
+    win::ComApartment apartment;
     win::ComPtr<IWbemLocator> locator;
     win::ComPtr<IWbemServices> services;
 };

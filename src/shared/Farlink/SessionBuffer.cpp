@@ -3,7 +3,19 @@
 #include <cstdint>
 #include <cstring>
 
+#include "win/CalleeBuffer.h"
+
 namespace sharedfarlink {
+
+namespace {
+
+using QuerySessionInformationFn = BOOL(WINAPI*)(HANDLE server, DWORD sessionId, int infoClass,
+                                                LPWSTR* buffer, DWORD* byteCount);
+using FreeMemoryFn = VOID(WINAPI*)(PVOID memory);
+
+constexpr DWORD kCurrentSession = 0xFFFFFFFF;
+
+}  // namespace
 
 bool BufferToInt(const void* buffer, DWORD byteCount, int* value) {
     if (!buffer) return false;
@@ -30,6 +42,19 @@ bool BufferToInt(const void* buffer, DWORD byteCount, int* value) {
     default:
         return false;
     }
+}
+
+bool QueryVendorSessionFlag(const win::ScopedLibrary& library, const VendorSessionApi& api) {
+    auto query = library.GetFunction<QuerySessionInformationFn>(api.queryExport);
+    auto freeMemory = library.GetFunction<FreeMemoryFn>(api.freeExport);
+    if (!query || (api.freeRequired && !freeMemory)) return false;
+
+    // A null free function leaves the buffer with the library.
+    win::CalleeBuffer buffer(freeMemory);
+    if (!query(nullptr, kCurrentSession, api.infoClass, buffer.Put(), buffer.PutSize()) || !buffer)
+        return false;
+    int value = 0;
+    return BufferToInt(buffer.Data(), buffer.Size(), &value) && value != 0;
 }
 
 }  // namespace sharedfarlink
