@@ -1,10 +1,14 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR ${FARLINK_TRIPLE})
 
-# The posix-thread compilers: GoogleTest needs std::mutex, and one compiler for
-# every target keeps the product and its tests built alike.
-set(CMAKE_C_COMPILER   ${FARLINK_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${FARLINK_TRIPLE}-g++-posix)
+# The thread model of the compilers: the product needs no std::thread or
+# std::mutex, so its build takes the win32 model, which links no pthreads
+# emulation; GoogleTest needs std::mutex, so the test build takes posix.
+if(NOT FARLINK_THREADS)
+  set(FARLINK_THREADS posix)
+endif()
+set(CMAKE_C_COMPILER   ${FARLINK_TRIPLE}-gcc-${FARLINK_THREADS})
+set(CMAKE_CXX_COMPILER ${FARLINK_TRIPLE}-g++-${FARLINK_THREADS})
 set(CMAKE_RC_COMPILER  ${FARLINK_TRIPLE}-windres)
 set(FARLINK_WIDL       ${FARLINK_TRIPLE}-widl)
 

@@ -111,7 +111,11 @@ bool RemoteDialogBase::GetTimeAgoText(long long time, std::wstring& text) {
         text.clear();
         return false;
     }
-    text = TimeAgoText(::_time64(nullptr) - time);
+    // The product's times may lie anywhere in the 64-bit range: the difference
+    // is taken modulo 2^64, as the machine would wrap it, without the
+    // undefined signed overflow (a time far in the past then reads as the future).
+    const unsigned long long now = static_cast<unsigned long long>(::_time64(nullptr));
+    text = TimeAgoText(static_cast<long long>(now - static_cast<unsigned long long>(time)));
     return true;
 }
 

@@ -1,15 +1,13 @@
 #include "dialogs/TextFormat.h"
 
-#include <cwchar>
+#include "support/NumberText.h"
 
 namespace dialogs {
 
 namespace {
 
 std::wstring Number(unsigned long value, bool hex) {
-    wchar_t text[24];
-    std::swprintf(text, 24, hex ? L"%lx" : L"%lu", value);
-    return text;
+    return support::NumberText(value, hex ? 16 : 10);
 }
 
 }  // namespace

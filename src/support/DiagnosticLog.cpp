@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "support/NumberText.h"
 #include "win/CoTaskMem.h"
 #include "win/FileVersion.h"
 
@@ -11,14 +12,10 @@ namespace {
 
 DiagnosticLog* g_processLog = nullptr;
 
-// Matches a buffered text stream: lines reach the file when this much is
-// pending, and at the latest on Close.
-constexpr size_t kFlushThreshold = 4096;
-
 }  // namespace
 
 std::wstring DiagnosticLog::PathFor(const std::wstring& appDataFolder, unsigned majorVersion) {
-    return appDataFolder + L"\\Corvane\\Shared\\Farlink\\" + std::to_wstring(majorVersion) +
+    return appDataFolder + L"\\Corvane\\Shared\\Farlink\\" + NumberText(majorVersion) +
            L"\\RemoteDesktop.txt";
 }
 
@@ -51,30 +48,24 @@ void DiagnosticLog::OpenAt(const std::wstring& path) {
 
 void DiagnosticLog::WriteLine(const std::wstring& text) {
     if (!IsOpen()) return;
+    std::string line;
+    line.reserve(text.size() + 2);
     // A text stream writes "\n" as CR LF; do the same for every LF in the text.
     for (wchar_t c : text) {
         if (c == L'\n') {
-            buffer_ += "\r\n";
+            line += "\r\n";
         } else {
-            buffer_ += c <= 0xFF ? static_cast<char>(static_cast<unsigned char>(c)) : '?';
+            line += c <= 0xFF ? static_cast<char>(static_cast<unsigned char>(c)) : '?';
         }
     }
-    buffer_ += "\r\n";
-    if (buffer_.size() >= kFlushThreshold) Flush();
-}
-
-void DiagnosticLog::Flush() {
-    if (!IsOpen() || buffer_.empty()) return;
+    line += "\r\n";
+    // One write per line, straight to the file: a server that is killed or
+    // crashes keeps every line it listed, which is when the log is wanted.
     DWORD written = 0;
-    ::WriteFile(file_.Get(), buffer_.data(), static_cast<DWORD>(buffer_.size()), &written, nullptr);
-    buffer_.clear();
+    ::WriteFile(file_.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
-void DiagnosticLog::Close() {
-    if (!IsOpen()) return;
-    Flush();
-    file_.Reset();
-}
+void DiagnosticLog::Close() { file_.Reset(); }
 
 void LogLine(const std::wstring& text) {
     if (g_processLog) g_processLog->WriteLine(text);

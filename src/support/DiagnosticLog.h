@@ -24,11 +24,12 @@ public:
     // Opens the log at an explicit path; for tests.
     void OpenAt(const std::wstring& path);
 
-    // Writes the line and a CR LF. Characters above U+00FF cannot be narrowed
-    // to one byte; they are written as "?" so the rest of the log survives.
+    // Writes the line and a CR LF to the file at once. Characters above
+    // U+00FF cannot be narrowed to one byte; they are written as "?" so the
+    // rest of the log survives.
     void WriteLine(const std::wstring& text);
 
-    // Flushes and closes; safe to call more than once.
+    // Safe to call more than once.
     void Close();
 
     bool IsOpen() const { return file_.IsValid(); }
@@ -41,10 +42,7 @@ public:
     static unsigned ProductMajorVersion();
 
 private:
-    void Flush();
-
     win::ScopedHandle file_;
-    std::string buffer_;
 };
 
 // Appends a line to the process's log (the one registered with SetProcessLog).

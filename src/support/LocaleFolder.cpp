@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include "support/NumberText.h"
 #include "win/CoTaskMem.h"
 #include "win/FileVersion.h"
 
@@ -39,9 +40,9 @@ std::wstring ProgramDataCandidate(const std::wstring& domain) {
     ProgramProductVersion(&major, &minor);
     std::wstring base = programData + L"\\Corvane\\" + domain + L"\\";
     std::wstring exact =
-        base + std::to_wstring(major) + L"." + std::to_wstring(minor) + L"\\locale";
+        base + NumberText(major) + L"." + NumberText(minor) + L"\\locale";
     if (IsDirectory(exact)) return exact;
-    std::wstring majorOnly = base + std::to_wstring(major) + L"\\locale";
+    std::wstring majorOnly = base + NumberText(major) + L"\\locale";
     if (IsDirectory(majorOnly)) return majorOnly;
     return {};
 }
