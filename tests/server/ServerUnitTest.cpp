@@ -212,6 +212,9 @@ TEST(TypeLibrary, IdentitiesAndMemberOrder) {
     EXPECT_TRUE(IsEqualGUID(attr->guid, LIBID_FarlinkUILib));
     EXPECT_EQ(attr->wMajorVerNum * 100 + attr->wMinorVerNum, 100);
     lib->ReleaseTLibAttr(attr);
+    win::Bstr libName;
+    ASSERT_HRESULT_SUCCEEDED(lib->GetDocumentation(-1, libName.Put(), nullptr, nullptr, nullptr));
+    EXPECT_EQ(libName.ToString(), L"FarlinkUILib");
     const std::pair<const GUID*, std::wstring> types[] = {
         {&CLSID_TestProgress, L"TestProgress coclass:ITestProgress"},
         {&IID_ITestProgress, L"ITestProgress dual Progress/1/7 Completed/2/8"},

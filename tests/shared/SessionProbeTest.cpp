@@ -273,6 +273,8 @@ const ProbeCase kCases[] = {
     {.name = "F_UnknownNameRewrittenAws", .cached = Sz(L"Citrix"), .uuid = kEc2Uuid, .metadataUp = true,
      .expected = 5, .uuidReads = 1, .metadataRequests = 1, .cachedAfter = Sz(L"AWS")},
     {.name = "F_ValueLongerThanBuffer", .cached = RawValue{REG_SZ, L"Local" + std::wstring(17, L'\0')}, .local = true},
+    {.name = "F_NoValueAws", .uuid = kEc2Uuid, .metadataUp = true, .expected = 5, .uuidReads = 1,
+     .metadataRequests = 1, .cachedAfter = Sz(L"AWS")},
     {.name = "F_NoValueEc2MetadataDown", .uuid = kEc2Uuid, .local = true},
     {.name = "F_NoKeyNothingWritten", .cacheKey = false, .uuid = kEc2Uuid, .metadataUp = true, .expected = 5,
      .uuidReads = 1, .metadataRequests = 1},
