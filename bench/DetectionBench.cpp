@@ -13,9 +13,8 @@
 #include <vector>
 
 #include "BenchClock.h"
-#include "shared/ClientDoubles.h"
+#include "common/Testing.h"
 #include "shared/Farlink/RemoteComponentDetector.h"
-#include "shared/SeededRegistry.h"
 
 using namespace sharedfarlink;
 
@@ -82,20 +81,21 @@ Figures Summarize(std::vector<double> samples) {
 }
 
 void BenchScan(int idle) {
-    detection_tests::ClientDoubles clients;
+    tst::ClientDoubles clients;
+    int started = 1;
     // One real client with the plug-in, so the scan also walks one module list.
     if (!clients.Start(L"mstsc.exe", L"vcbrdp.dll")) {
         std::printf("scan: could not start the client double\n");
         return;
     }
     for (int i = 1; i < idle; ++i) {
-        if (!clients.Start(L"idle-" + std::to_wstring(i % 10) + L".exe", nullptr, false)) {
+        if (!clients.Start(L"idle-" + std::to_wstring(i % 10) + L".exe")) {
             std::printf("scan: only %d doubles started\n", i);
             break;
         }
+        ++started;
     }
-    if (!clients.WaitAllReady()) std::printf("scan: not every double came up\n");
-    detection_tests::SeededRegistry registry(L"Local");
+    tst::ScratchHive registry(L"Local");
     RemoteComponentDetector detector;
     size_t processes = RawProcessWalk();
     bool found = false;
@@ -113,7 +113,7 @@ void BenchScan(int idle) {
                 "(min %.2f), ratio %.3f (min/min %.3f)\n"
                 "         the matched client's module search alone: median %.2f ms; scan against "
                 "raw walk + that search: ratio %.3f\n",
-                static_cast<int>(clients.Count()), processes, found ? 1 : 0, detector.dllLoaded,
+                started, processes, found ? 1 : 0, detector.dllLoaded,
                 s.median, s.min, r.median, r.min, s.median / r.median, s.min / r.min, m.median,
                 s.median / (r.median + m.median));
 }
@@ -161,15 +161,15 @@ void RawEnumerationWithFiles() {
 }
 
 void BenchEnumeration() {
-    detection_tests::SeededRegistry registry(L"Local");
+    tst::ScratchHive registry(L"Local");
     const wchar_t addin[] = L"Software\\Microsoft\\Terminal Server Client\\Default\\Addins\\KELP";
-    detection_tests::SetString(HKEY_LOCAL_MACHINE, L"Software\\Corvane\\Farlink", L"Version",
+    tst::SetString(HKEY_LOCAL_MACHINE, L"Software\\Corvane\\Farlink", L"Version",
                                L"1.0");
-    detection_tests::SetDword(HKEY_LOCAL_MACHINE, L"Software\\Corvane\\Farlink\\1.0",
+    tst::SetDword(HKEY_LOCAL_MACHINE, L"Software\\Corvane\\Farlink\\1.0",
                               L"RDP Support", 1);
-    detection_tests::SetString(HKEY_CURRENT_USER, addin, L"Name",
+    tst::SetString(HKEY_CURRENT_USER, addin, L"Name",
                                L"C:\\Program Files\\Corvane\\Shared\\Farlink\\1.0\\vcbrdp.dll");
-    detection_tests::SetDword(HKEY_CURRENT_USER, addin, L"View Enabled", 1);
+    tst::SetDword(HKEY_CURRENT_USER, addin, L"View Enabled", 1);
     RemoteComponentDetector detector;
     int count = 0;
     auto enumerate = [&] {

@@ -1,151 +1,154 @@
-// Repairs through the real Windows Installer: the channel test package is
-// installed in the prefix, a test deletes a file of its "RASClient" feature,
-// and the repair must bring it back.
-//
-// The components read their state inside a scratch hive; the installer runs
-// in this process and finds the product under the real HKLM, so every repair
-// happens after the hive is gone.
+// Repairs through the real Windows Installer. The channel test package
+// (tests/doubles/msi) is installed into the prefix before the first test and
+// removed after the last, unless it was there already: its feature
+// "RASClient" holds the Citrix plug-in double and, in "vchan_plugins", the
+// PCoIP one, beside a feature "Core". A test deletes a feature file and the
+// repair must bring it back. The components read their state in a scratch
+// hive; the installer finds the product under the real HKLM, so every repair
+// runs after the hive is gone.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <msi.h>
 
+#include <cstdio>
 #include <optional>
 
-#include "common/RegistryOverride.h"
-#include "common/TestPaths.h"
-#include "shared/ChannelPackage.h"
+#include "common/Testing.h"
 #include "shared/Farlink/AwsComponent.h"
 #include "shared/Farlink/IcaComponent.h"
 #include "shared/Farlink/ReinstallFeature.h"
-#include "shared/SeededRegistry.h"
 
 using namespace sharedfarlink;
-using testing_support::FileExists;
+using tst::FileExists;
 
-namespace detection_tests {
 namespace {
 
-const wchar_t* const kCode = ChannelPackage::kProductCode;
+const wchar_t kCode[] = L"{63158CD2-BCD6-4F8E-8221-9E35F6B21EB5}";  // fixed in the package source
 const wchar_t kUnknownCode[] = L"{0B1E7A55-4C1D-4E0F-9A3B-000000000000}";
+std::wstring folder;  // the package's, with the trailing separator as Citrix records it
 
-class PackageRepair : public ::testing::Test {
+std::wstring CitrixPlugin() { return folder + L"vcbica.dll"; }
+std::wstring PcoipPlugin() { return folder + L"vchan_plugins\\vcbpco.dll"; }
+bool Installed() { return ::MsiQueryProductStateW(kCode) == INSTALLSTATE_DEFAULT; }
+
+class PackageEnvironment : public testing::Environment {
+    void Msiexec(const std::wstring& arguments) {
+        DWORD start = ::GetTickCount(), code = tst::RunAndWait(L"msiexec " + arguments + L" /qn", 120000);
+        std::printf("[ package  ] msiexec %ls took %lu ms, exit code %lu\n", arguments.substr(0, 2).c_str(),
+                    ::GetTickCount() - start, code);
+    }
+    void SetUp() override {
+        ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);  // as the server does at start-up
+        if (!Installed()) {
+            Msiexec(L"/i " + tst::Quote(tst::BesideExe(L"farlink_channel_package.msi")));
+            installedHere_ = Installed();
+        }
+        // The component of "Core" whose key file is package.txt.
+        wchar_t path[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (::MsiGetComponentPathW(kCode, L"{3B96C106-A982-4A82-94C0-3965650429A3}", path, &size) ==
+            INSTALLSTATE_LOCAL)
+            folder = std::wstring(path).substr(0, std::wstring(path).find_last_of(L'\\') + 1);
+    }
+    void TearDown() override {
+        if (installedHere_) Msiexec(L"/x " + std::wstring(kCode));
+    }
+    bool installedHere_ = false;
+};
+testing::Environment* const kPackage = testing::AddGlobalTestEnvironment(new PackageEnvironment);
+
+class PackageRepair : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(ChannelPackage::Ready()) << "the channel test package is not installed";
+        ASSERT_TRUE(!folder.empty() && Installed()) << "the channel test package is not installed";
         // Every test starts from a whole feature, whatever the last one left.
-        if (!ChannelPackage::FeatureFilesPresent()) {
+        if (!FileExists(CitrixPlugin()) || !FileExists(PcoipPlugin())) {
             ASSERT_EQ(ReinstallFeature(kCode, L"RASClient"), 1);
         }
     }
-
-    // Enters a fresh scratch hive; Leave() drops it before the installer runs.
     void Enter() {
-        hive_.emplace();
-        ASSERT_TRUE(SplitRegistryViews());
+        hive_.emplace(L"Local", true);
+        ASSERT_TRUE(hive_->ViewsSplit());
     }
-    void Leave() { hive_.reset(); }
-
-    std::optional<testing_support::RegistryOverride> hive_;
+    void SeedProductCode(const wchar_t* code) {
+        ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kProductKey, L"Version", L"7.4"));
+        ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, std::wstring(tst::kProductKey) + L"\\7.4", L"ProductCode", code));
+    }
+    std::optional<tst::ScratchHive> hive_;
 };
 
-TEST_F(PackageRepair, ReinstallFeatureInstallsAFeatureThatWasRemoved) {
+TEST_F(PackageRepair, ReinstallFeatureBringsBackARemovedFeatureAndFailsForWhatTheInstallerRefuses) {
     ASSERT_EQ(::MsiConfigureFeatureW(kCode, L"RASClient", INSTALLSTATE_ABSENT), ERROR_SUCCESS);
-    ASSERT_FALSE(FileExists(ChannelPackage::CitrixPlugin()));
+    ASSERT_FALSE(FileExists(CitrixPlugin()));
     EXPECT_EQ(ReinstallFeature(kCode, L"RASClient"), 1);
-    EXPECT_TRUE(ChannelPackage::FeatureFilesPresent());
-}
-
-TEST_F(PackageRepair, ReinstallFeatureRefusedByTheInstallerGivesZero) {
-    const std::pair<const wchar_t*, const wchar_t*> cases[] = {  // product code, feature
+    EXPECT_TRUE(FileExists(CitrixPlugin()) && FileExists(PcoipPlugin()));
+    const std::pair<const wchar_t*, const wchar_t*> refused[] = {
         {L"", L"RASClient"}, {kUnknownCode, L"RASClient"}, {L"not a product code", L"RASClient"},
         {kCode, L"NoSuchFeature"}};
-    for (const auto& [code, feature] : cases) EXPECT_EQ(ReinstallFeature(code, feature), 0) << code;
-    EXPECT_TRUE(ChannelPackage::FeatureFilesPresent());
-    EXPECT_EQ(::MsiQueryProductStateW(kCode), INSTALLSTATE_DEFAULT);
+    for (const auto& [code, feature] : refused) {
+        EXPECT_EQ(ReinstallFeature(code, feature), 0) << code;
+    }
+    EXPECT_TRUE(Installed());
 }
 
 TEST_F(PackageRepair, BrokenCitrixChannelIsReinstalledForTheCallersProduct) {
-    ::DeleteFileW(ChannelPackage::CitrixPlugin().c_str());
+    ::DeleteFileW(CitrixPlugin().c_str());
     IcaComponent ica;
-    Enter();
-    ASSERT_TRUE(SeedCitrix(ChannelPackage::Folder(), true));
-    EXPECT_TRUE(ica.UpdateState(false, L""));
-    EXPECT_EQ(ica.IsDllInstalled(false), 0);
-    Leave();
-
-    EXPECT_EQ(ica.Repair(false, kCode), 1);
-    EXPECT_TRUE(FileExists(ChannelPackage::CitrixPlugin()));
+    for (bool repaired : {false, true}) {
+        Enter();
+        ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, L"Software\\Citrix\\Install\\ICA Client", L"InstallFolder",
+                                   folder, KEY_WOW64_32KEY));
+        ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kCitrixModulesKey, L"DriverName", L"vcbica.dll",
+                                   KEY_WOW64_32KEY));
+        EXPECT_EQ(ica.UpdateState(false, L""), !repaired);
+        EXPECT_EQ(ica.IsDllInstalled(false), repaired ? 1 : 0);
+        hive_.reset();
+        if (!repaired) {
+            EXPECT_EQ(ica.Repair(false, kCode), 1);
+        }
+    }
     // The other feature, and with it the product, stays.
-    EXPECT_TRUE(FileExists(ChannelPackage::CoreFile()));
-    EXPECT_EQ(::MsiQueryProductStateW(kCode), INSTALLSTATE_DEFAULT);
-
-    Enter();
-    ASSERT_TRUE(SeedCitrix(ChannelPackage::Folder(), true));
-    IcaComponent after;
-    EXPECT_FALSE(after.UpdateState(false, L""));
-    EXPECT_EQ(after.IsDllInstalled(false), 1);
+    EXPECT_TRUE(FileExists(folder + L"package.txt"));
+    EXPECT_TRUE(Installed());
 }
 
-TEST_F(PackageRepair, BrokenWorkSpacesClientChannelIsReinstalled) {
-    ::DeleteFileW(ChannelPackage::PcoipPlugin().c_str());
-    Enter();
-    ASSERT_TRUE(SeedProductCode(kCode));
-    ASSERT_TRUE(
-        SeedWorkSpacesCommand(L"\"" + ChannelPackage::Folder() + L"workspaces.exe\" \"%1\""));
-    AwsComponent aws;
-    EXPECT_TRUE(aws.UpdateState(false, L""));
-    EXPECT_EQ(aws.IsClientInstalled(false), 1);
-    EXPECT_EQ(aws.IsDllInstalled(false), 0);
-    Leave();
-
-    // The caller's code plays no part: the package is the one recorded.
-    EXPECT_EQ(aws.Repair(false, L""), 1);
-    EXPECT_TRUE(FileExists(ChannelPackage::PcoipPlugin()));
-}
-
-TEST_F(PackageRepair, BrokenWorkSpacesHostChannelIsReinstalled) {
-    ::DeleteFileW(ChannelPackage::PcoipPlugin().c_str());
-    Enter();
-    ASSERT_TRUE(SeedProductCode(kCode));
-    ASSERT_TRUE(SetString(HKEY_LOCAL_MACHINE, kTeradiciPluginKey, L"dll",
-                          ChannelPackage::PcoipPlugin(), KEY_WOW64_32KEY));
-    AwsComponent aws;
-    EXPECT_TRUE(aws.UpdateState(true, L""));
-    EXPECT_EQ(aws.IsRegistered(true), 1);
-    EXPECT_EQ(aws.IsDllInstalled(true), 0);
-    Leave();
-
-    EXPECT_EQ(aws.Repair(true, L""), 1);
-    EXPECT_TRUE(FileExists(ChannelPackage::PcoipPlugin()));
+TEST_F(PackageRepair, BrokenWorkSpacesChannelIsReinstalledOnBothSides) {
+    for (bool host : {false, true}) {
+        SCOPED_TRACE(host ? "host" : "client");
+        ::DeleteFileW(PcoipPlugin().c_str());
+        Enter();
+        SeedProductCode(kCode);
+        ASSERT_TRUE(host ? tst::SetString(HKEY_LOCAL_MACHINE, tst::kTeradiciPluginKey, L"dll", PcoipPlugin(), KEY_WOW64_32KEY)
+                         : tst::SetString(HKEY_LOCAL_MACHINE, tst::kWorkSpacesCommandKey, nullptr,
+                                          L"\"" + folder + L"workspaces.exe\" \"%1\""));
+        AwsComponent aws;
+        EXPECT_TRUE(aws.UpdateState(host, L""));
+        EXPECT_EQ(host ? aws.IsRegistered(true) : aws.IsClientInstalled(false), 1);
+        EXPECT_EQ(aws.IsDllInstalled(host), 0);
+        hive_.reset();
+        // The caller's code plays no part: the package is the one recorded.
+        EXPECT_EQ(aws.Repair(host, L""), 1);
+        EXPECT_TRUE(FileExists(PcoipPlugin()));
+    }
 }
 
 TEST_F(PackageRepair, WorkSpacesRepairsThePackageRecordedWhenItWasBuilt) {
-    const struct {
-        const char* name;
-        const wchar_t* recorded;  // at construction; null: none
-        const wchar_t* later;     // in the registry by the time of the repair
-        const wchar_t* caller;
-        TriState result;
-    } cases[] = {
+    const std::tuple<const char*, const wchar_t*, const wchar_t*, const wchar_t*, TriState> cases[] = {
+        // recorded at construction (null: none), in the registry at the repair, the caller's, result
         {"recorded, then changed", kCode, kUnknownCode, L"", 1},
         {"none recorded", nullptr, kCode, kCode, 0},
-        {"unknown recorded", kUnknownCode, kCode, kCode, 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        {"unknown recorded", kUnknownCode, kCode, kCode, 0}};
+    for (const auto& [name, recorded, later, caller, result] : cases) {
+        SCOPED_TRACE(name);
         Enter();
-        if (c.recorded) {
-            ASSERT_TRUE(SeedProductCode(c.recorded));
-        }
+        if (recorded) SeedProductCode(recorded);
         AwsComponent prototype;
-        ASSERT_TRUE(SeedProductCode(c.later));
+        SeedProductCode(later);
         AwsComponent copy(prototype);
-        // No Teradici key: the host side always asks for a repair.
-        ASSERT_TRUE(copy.UpdateState(true, L""));
-        Leave();
-        EXPECT_EQ(copy.Repair(true, c.caller), c.result);
+        ASSERT_TRUE(copy.UpdateState(true, L""));  // no Teradici key: the host side wants a repair
+        hive_.reset();
+        EXPECT_EQ(copy.Repair(true, caller), result);
     }
 }
 
 }  // namespace
-}  // namespace detection_tests

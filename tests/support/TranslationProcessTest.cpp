@@ -8,26 +8,21 @@
 #include <shlobj.h>
 
 #include <cstdint>
+#include <tuple>
 #include <vector>
 
 #include "MoCatalog.h"
-#include "common/ChildProcess.h"
-#include "common/TestPaths.h"
+#include "common/Testing.h"
 #include "lingua/LinguaInterface.h"
 
 namespace {
 
-using testing_support::BesideExe;
+using tst::BesideExe;
 
-// Copies a file, creating the folders on the way; a null source writes a text file.
+// Copies a built file, creating the folders on the way; null: an empty file.
 void Place(const wchar_t* source, const std::wstring& target) {
-    ::SHCreateDirectoryExW(nullptr, target.substr(0, target.find_last_of(L'\\')).c_str(), nullptr);
-    if (source) {
-        ::CopyFileW(BesideExe(source).c_str(), target.c_str(), FALSE);
-        return;
-    }
-    HANDLE file = ::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ::CloseHandle(file);
+    tst::CreateEmptyFile(target);
+    if (source) ::CopyFileW(BesideExe(source).c_str(), target.c_str(), FALSE);
 }
 
 const wchar_t kTestCatalogue[] = L"support-testdata\\tst.mo";
@@ -36,20 +31,18 @@ const wchar_t kMo[] = L"\\tst\\lc_messages\\FarlinkUI.mo";
 // The probe's output, or "exit <code>" when it did not end with 0.
 std::string RunProbe(const std::wstring& exe, const std::wstring& steps) {
     std::string output;
-    DWORD code = testing_support::RunAndWait(testing_support::Quote(exe) + L" " + steps, 30000,
-                                             &output);
+    DWORD code = tst::RunAndWait(tst::Quote(exe) + L" " + steps, 30000, &output);
     return code == 0 ? output : "exit " + std::to_string(code);
 }
 
 // A scratch installation of the probe, removed with the object.
 struct ProbeFolder {
     ProbeFolder() { Place(L"translation_probe.exe", exe); }
-    ~ProbeFolder() { testing_support::RemoveTree(dir); }
+    ~ProbeFolder() { tst::RemoveTree(dir); }
     std::string Run(const std::wstring& steps) const { return RunProbe(exe, steps); }
 
-    const std::wstring dir = testing_support::MakeScratchDir(L"translation");
-    const std::wstring exe = dir + L"\\probe.exe";
-    const std::wstring locale = dir + L"\\Locale";
+    const std::wstring dir = tst::MakeScratchDir(L"translation"), exe = dir + L"\\probe.exe",
+                       locale = dir + L"\\Locale";
 };
 
 // Probe steps translating (context, msgid).
@@ -63,20 +56,14 @@ const char kRdpTranslated[] = "[tst RDP]\n";
 const char kRdpEnglish[] = "[RDP channel]\n";
 
 TEST(TranslationProcess, LanguagesFromTheCataloguesBesideTheProgram) {
-    const std::wstring steps =
-        Lookup(L"Remote access authorization", L"Enabled") +
-        Lookup(L"Remote connection status: same error code as decimal and hexadecimal",
-               L"- last error %u (%x)");
+    const std::wstring steps = Lookup(L"Remote access authorization", L"Enabled") +
+        Lookup(L"Remote connection status: same error code as decimal and hexadecimal", L"- last error %u (%x)");
     const std::pair<const wchar_t*, const char*> cases[] = {
         {L"deu", "[Aktiviert]\n[- letzter Fehler %u (%x)]\n"},
         {L"fra", "[Activ\xc3\xa9" "e]\n[- derni\xc3\xa8re erreur %u (%x)]\n"},
-        {L"xyz", "[Enabled]\n[- last error %u (%x)]\n"},
-    };
-    for (const auto& [language, expected] : cases) {
-        EXPECT_EQ(RunProbe(BesideExe(L"translation_probe.exe"),
-                           L"init " + std::wstring(language) + L" " + steps),
-                  expected);
-    }
+        {L"xyz", "[Enabled]\n[- last error %u (%x)]\n"}};
+    for (const auto& [language, expected] : cases)
+        EXPECT_EQ(RunProbe(BesideExe(L"translation_probe.exe"), L"init " + std::wstring(language) + L" " + steps), expected);
 }
 
 TEST(TranslationProcess, EmptyMarkerBlanksOnlyTheExactText) {
@@ -126,31 +113,21 @@ TEST(TranslationProcess, LocaleBesideTheProgramThenProgramDataByProductVersion) 
         EXPECT_EQ(probe.Run(L"init tst " + kRdp), c.translated ? kRdpTranslated : kRdpEnglish)
             << c.name;
         for (const auto& [version, withCatalogue] : c.programData)
-            testing_support::RemoveTree(base + version);
+            tst::RemoveTree(base + version);
     }
 }
 
 TEST(TranslationProcess, LibraryBesideTheProgramOrInItsX86Folder) {
-    const struct {
-        const char* name;
-        const wchar_t* library;  // built file copied as Lingua.dll; null: none
-        const wchar_t* subfolder;
-        bool translated;
-    } cases[] = {
-        {"beside", L"Lingua.dll", L"", true},
-        {"x86 folder", L"Lingua.dll", L"\\x86", true},
-        {"another folder", L"Lingua.dll", L"\\x64", false},
-        {"missing", nullptr, L"", false},
-        {"no export", L"lingua_double_noexport.dll", L"", false},
-        {"export gives no object", L"lingua_double_null.dll", L"", false},
-    };
-    for (const auto& c : cases) {
+    const std::tuple<const wchar_t*, const wchar_t*, bool> cases[] = {  // built file as Lingua.dll, folder
+        {L"Lingua.dll", L"", true}, {L"Lingua.dll", L"\\x86", true}, {L"Lingua.dll", L"\\x64", false},
+        {nullptr, L"", false}, {L"lingua_double_noexport.dll", L"", false}, {L"lingua_double_null.dll", L"", false}};
+    for (const auto& [library, subfolder, translated] : cases) {
         ProbeFolder probe;
-        if (c.library) Place(c.library, probe.dir + c.subfolder + L"\\Lingua.dll");
+        if (library) Place(library, probe.dir + subfolder + L"\\Lingua.dll");
         Place(kTestCatalogue, probe.locale + kMo);
         // Twice: a library that failed once keeps failing without harm.
-        std::string once = c.translated ? kRdpTranslated : kRdpEnglish;
-        EXPECT_EQ(probe.Run(L"init tst " + kRdp + kRdp), once + once) << c.name;
+        std::string once = translated ? kRdpTranslated : kRdpEnglish;
+        EXPECT_EQ(probe.Run(L"init tst " + kRdp + kRdp), once + once) << (library ? library : L"-") << subfolder;
     }
 }
 
@@ -184,15 +161,8 @@ public:
     void __thiscall BindDomain(const wchar_t*, const wchar_t*) override { Note(3); }
     const wchar_t* __thiscall GetDomainFolder(const wchar_t*) override { return Note(4); }
     void __thiscall SetModule(HMODULE, int, int) override { Note(5); }
-    const wchar_t* __thiscall Lookup(const wchar_t*, const wchar_t*, const wchar_t*) override {
-        return Note(6);
-    }
-
-private:
-    const wchar_t* Note(int slot) {
-        calls += std::to_string(slot);
-        return nullptr;
-    }
+    const wchar_t* __thiscall Lookup(const wchar_t*, const wchar_t*, const wchar_t*) override { return Note(6); }
+    const wchar_t* Note(int slot) { return calls += std::to_string(slot), nullptr; }
 };
 
 template <typename... Args>
@@ -204,12 +174,8 @@ void CallSlot(LinguaInterface* object, int slot, Args... args) {
 TEST(LinguaInterfaceLayout, SlotNumbersAreTheLibrarysTable) {
     SlotRecorder recorder;
     const wchar_t* text = L"x";
-    CallSlot<>(&recorder, 0);
-    CallSlot(&recorder, 1, text);
-    CallSlot(&recorder, 2, 1);
-    CallSlot(&recorder, 3, text, text);
-    CallSlot(&recorder, 4, text);
-    CallSlot(&recorder, 5, HMODULE{}, 0, 0);
+    CallSlot<>(&recorder, 0), CallSlot(&recorder, 1, text), CallSlot(&recorder, 2, 1);
+    CallSlot(&recorder, 3, text, text), CallSlot(&recorder, 4, text), CallSlot(&recorder, 5, HMODULE{}, 0, 0);
     CallSlot(&recorder, 6, text, text, text);
     EXPECT_EQ(recorder.calls, "0123456");
 }
@@ -217,30 +183,23 @@ TEST(LinguaInterfaceLayout, SlotNumbersAreTheLibrarysTable) {
 // The .mo reader.
 using lingua::MoCatalog;
 
-std::string TestCatalogue() { return testing_support::ReadFileBytes(BesideExe(kTestCatalogue)); }
+std::string TestCatalogue() { return tst::ReadFileBytes(BesideExe(kTestCatalogue)); }
 
-std::string Ctx(const char* context, const char* msgid) {
-    return std::string(context) + '\x04' + msgid;
-}
+std::string Ctx(const char* context, const char* msgid) { return std::string(context) + '\x04' + msgid; }
 
 TEST(MoCatalog, FindsMsgfmtEntriesByContextAndMsgid) {
     MoCatalog catalogue;
     ASSERT_TRUE(catalogue.Parse(TestCatalogue()));
     const std::pair<std::string, const wchar_t*> cases[] = {
         {Ctx("Remote channel", "RDP channel"), L"tst RDP"},
-        {Ctx("Remote conection status", "Client machine with no remote host running"),
-         L"tst misspelt context"},
-        {Ctx("Remote connection status", "Client machine with no remote host running"),
-         L"tst correct context"},
+        {Ctx("Remote conection status", "Client machine with no remote host running"), L"tst misspelt context"},
+        {Ctx("Remote connection status", "Client machine with no remote host running"), L"tst correct context"},
         {"Client machine with no remote host running", L"tst no context"},
         {Ctx("Driver load status", "loaded"), L"Gr\u00fc\u00dfe \u20ac \U0001F600"},
         {Ctx("Remote connection status", "%u days"), L"%u tst-days"},  // first plural form
         {Ctx("Driver load status", "not loaded"), nullptr},             // untranslated
-        {Ctx("Remote channel", "working"), nullptr},
-        {Ctx("Remote channel status", "work"), nullptr},
-        {"RDP channel", nullptr},
-        {"", nullptr},  // the header is no translation
-    };
+        {Ctx("Remote channel", "working"), nullptr}, {Ctx("Remote channel status", "work"), nullptr},
+        {"RDP channel", nullptr}, {"", nullptr}};  // the header is no translation
     for (const auto& [key, expected] : cases) {
         const std::wstring* text = catalogue.Find(key);
         EXPECT_EQ(text ? *text : L"(none)", expected ? expected : L"(none)") << key;
@@ -275,7 +234,7 @@ TEST(MoCatalog, SurvivesEveryTruncationAndRandomDamage) {
 TEST(MoCatalog, MissingFileOrFolderIsNoCatalogue) {
     MoCatalog catalogue;
     EXPECT_FALSE(catalogue.LoadFile(L"C:\\no\\such\\folder\\FarlinkUI.mo"));
-    EXPECT_FALSE(catalogue.LoadFile(testing_support::ExeDir()));
+    EXPECT_FALSE(catalogue.LoadFile(BesideExe(L"Locale")));
 }
 
 }  // namespace

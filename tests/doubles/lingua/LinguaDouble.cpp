@@ -20,28 +20,22 @@ void Record(const std::wstring& line) {
                 &written, nullptr);
 }
 
-std::wstring Text(const wchar_t* text) {
-    return text ? L"\"" + std::wstring(text) + L"\"" : L"null";
-}
+std::wstring Text(const wchar_t* text) { return text ? L"\"" + std::wstring(text) + L"\"" : L"null"; }
 
 class RecordingLingua final : public LinguaInterface {
 public:
     const wchar_t* __thiscall GetLanguage() override { return nullptr; }
-    void __thiscall SetLanguage(const wchar_t* code) override {
-        Record(L"SetLanguage " + Text(code));
-    }
+    void __thiscall SetLanguage(const wchar_t* code) override { Record(L"SetLanguage " + Text(code)); }
     void __thiscall SetFlag(int flags) override { Record(L"SetFlag " + std::to_wstring(flags)); }
     void __thiscall BindDomain(const wchar_t* domain, const wchar_t* folder) override {
         Record(L"BindDomain " + Text(domain) + L" " + Text(folder));
     }
     const wchar_t* __thiscall GetDomainFolder(const wchar_t*) override { return nullptr; }
     void __thiscall SetModule(HMODULE module, int a, int b) override {
-        Record(std::wstring(L"SetModule ") +
-               (module == ::GetModuleHandleW(nullptr) ? L"program " : L"other ") +
+        Record(std::wstring(L"SetModule ") + (module == ::GetModuleHandleW(nullptr) ? L"program " : L"other ") +
                std::to_wstring(a) + L" " + std::to_wstring(b));
     }
-    const wchar_t* __thiscall Lookup(const wchar_t* domain, const wchar_t* context,
-                                     const wchar_t* msgid) override {
+    const wchar_t* __thiscall Lookup(const wchar_t* domain, const wchar_t* context, const wchar_t* msgid) override {
         Record(L"Lookup " + Text(domain) + L" " + Text(context) + L" " + Text(msgid));
         return nullptr;
     }

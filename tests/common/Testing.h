@@ -1,0 +1,174 @@
+#pragma once
+// What every test program shares: files and programs beside the test, child
+// processes, one set of registry helpers, one staged installation, and the
+// built server and farlinkctl.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "win/ScopedHandle.h"
+
+namespace tst {
+
+std::wstring BesideExe(const wchar_t* name);  // a file built beside the test
+std::wstring MakeScratchDir(const wchar_t* tag);  // new and empty, under %TEMP%
+void RemoveTree(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+std::string ReadFileBytes(const std::wstring& path);
+bool CreateEmptyFile(const std::wstring& path);  // and the folders on the way
+std::wstring Quote(const std::wstring& path);     // quoted when it holds a blank
+
+// A child process; with `capture` its stdout and stderr go to a pipe, and its
+// stdin is a pipe held open until CloseInput(), so a child waiting for input
+// waits for the test. Killed when the object goes while it still runs.
+class ChildProcess {
+public:
+    ~ChildProcess();
+    bool Start(const std::wstring& commandLine, bool capture = true);
+    bool Wait(DWORD ms, DWORD* exitCode = nullptr);  // true when it ended
+    std::string Output();
+    bool WaitForOutput(const std::string& needle, DWORD ms);
+    void CloseInput() { in_.Close(); }
+    void Kill();
+    DWORD Pid() const { return pid_; }
+
+private:
+    void Drain(bool blocking);
+    win::ScopedHandle process_, out_, in_;
+    std::string output_;
+    DWORD pid_ = 0;
+};
+
+// The exit code, or 0xFFFFFFFF when it did not start or end within `ms`.
+DWORD RunAndWait(const std::wstring& commandLine, DWORD ms = 60000, std::string* output = nullptr);
+
+// Registry helpers; `view` may carry a WOW64 flag. Writes create the key.
+bool SetRaw(HKEY root, const std::wstring& key, const wchar_t* name, DWORD type, const void* data,
+            DWORD bytes, REGSAM view = 0);
+bool SetString(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& text,
+               REGSAM view = 0);
+bool SetDword(HKEY root, const std::wstring& key, const wchar_t* name, DWORD number, REGSAM view = 0);
+// "<missing>" when the key or a REG_SZ value is missing; GetDword: 7.
+std::wstring GetString(HKEY root, const std::wstring& key, const wchar_t* name);
+DWORD GetDword(HKEY root, const std::wstring& key, const wchar_t* name);
+bool KeyExists(HKEY root, const std::wstring& key, REGSAM view = 0);
+void DeleteKeyTree(HKEY root, const std::wstring& key, REGSAM view = 0);
+
+extern const wchar_t kProductKey[];  // HKLM: "Version", then "<version>\..."
+extern const wchar_t kCacheKey[];    // HKCU: the session cache "Server"
+extern const wchar_t kKelp[];        // HKCU: the Remote Desktop add-in keys
+extern const wchar_t kKelp32[];
+extern const wchar_t kCitrixModulesKey[];
+extern const wchar_t kHorizonClientKey[];
+extern const wchar_t kTeradiciPluginKey[];
+extern const wchar_t kWorkSpacesCommandKey[];
+
+// HKCU and HKLM of this process mapped onto scratch keys (per process: a
+// server started by COM does not see them), the session cache holding
+// `session` so a detector never runs the cloud check. With `splitViews` the
+// scratch HKLM gets a Wow6432Node child, below which Wine keeps the 32-bit
+// view apart as 64-bit Windows does.
+class ScratchHive {
+public:
+    explicit ScratchHive(const wchar_t* session = L"Local", bool splitViews = false);
+    ~ScratchHive();
+    ScratchHive(const ScratchHive&) = delete;
+    ScratchHive& operator=(const ScratchHive&) = delete;
+    bool ViewsSplit() const { return split_; }
+
+private:
+    std::wstring root_;
+    HKEY hkcu_ = nullptr, hklm_ = nullptr;
+    bool split_ = false;
+};
+
+// A string value in whatever registry is current; the previous value (or its
+// absence) comes back when this goes. For the prefix's real registry.
+class SavedValue {
+public:
+    SavedValue(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& text);
+    ~SavedValue();
+    bool Set(const std::wstring& text) { return SetString(root_, key_, name_, text); }
+
+private:
+    HKEY root_;
+    const wchar_t *key_, *name_;
+    std::optional<std::wstring> previous_;
+};
+
+// A key whose DACL refuses writes, so a repair fails the real way.
+class WriteBlockedKey {
+public:
+    WriteBlockedKey(HKEY root, const std::wstring& key);
+    ~WriteBlockedKey();
+    bool Blocked() const { return blocked_; }
+
+private:
+    bool SetDacl(const wchar_t* sddl);
+    HKEY root_;
+    std::wstring key_;
+    bool blocked_ = false;
+};
+
+// This product's installation: a version of its own in HKLM with "RDP
+// Support" 1, an empty add-in area in HKCU, and plug-in files under Program
+// Files when asked. In a scratch hive or the real registry; everything goes
+// again with the object. AsWow64() plays 64-bit Windows with %ProgramW6432%
+// at a scratch folder, so the native path differs from the x86 one.
+class Install {
+public:
+    Install();
+    ~Install();
+    void AsWow64();
+    void SetRdpSupport(DWORD value) { SetDword(HKEY_LOCAL_MACHINE, VersionKey(), L"RDP Support", value); }
+    std::wstring VersionKey() const { return std::wstring(kProductKey) + L"\\" + version; }
+    std::wstring NativePath() const;
+    std::wstring X86Path() const;
+    void CreatePluginFiles();
+    // An add-in key as this program writes it; `viewEnabled` < 0 leaves it out.
+    void WriteAddin(const wchar_t* key, const std::wstring& name, int viewEnabled = 1);
+    std::wstring ReadName(const wchar_t* key) const { return GetString(HKEY_CURRENT_USER, key, L"Name"); }
+
+    std::wstring version, native64Root;
+    bool wow64 = false;
+
+private:
+    SavedValue savedVersion_;
+    std::wstring savedProgramW6432_;
+};
+
+// The client double running under client names from a scratch folder that
+// also holds the plug-in double as vcbrdp.dll, vcbpco.dll and vcbica.dll.
+class ClientDoubles {
+public:
+    ClientDoubles();
+    ~ClientDoubles();
+    // With `loadDll` it loads that DLL first; true once it says so.
+    bool Start(const std::wstring& exeName, const wchar_t* loadDll = nullptr);
+    DWORD Pid(size_t index) const { return children_[index]->Pid(); }
+    void StopAll();
+
+private:
+    std::wstring dir_, event_;
+    win::ScopedHandle quit_;
+    std::vector<std::unique_ptr<ChildProcess>> children_;
+};
+
+// The built server and farlinkctl, run in the test's Wine prefix.
+std::wstring ServerPath();
+DWORD RunServer(const std::wstring& args, const std::wstring& exe = ServerPath());
+DWORD RunClient(const std::wstring& args, std::string* output);
+bool StartClient(ChildProcess* child, const std::wstring& args);
+DWORD ReportedPid(const std::string& output);  // the number after "pid="
+size_t CountOf(const std::string& haystack, const std::string& needle);
+std::wstring ProcessImageName(DWORD pid);
+unsigned ServerMajorVersion();  // 0xFFFF when unreadable
+std::wstring ServerLogPath();   // %APPDATA%\Corvane\Shared\Farlink\<major>\RemoteDesktop.txt
+bool WaitForNoServer(DWORD ms);
+void KillServers();
+
+}  // namespace tst

@@ -1,0 +1,431 @@
+// The dialogs: their texts in process (no language selected, so every lookup
+// gives its message id), then end to end in the built server started by COM
+// and driven by farlinkctl, with the machine state in the prefix's real
+// registry and files (a server cannot see a test's scratch hive).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ctime>
+
+#include "common/Testing.h"
+#include "dialogs/RemoteDialogBase.h"
+#include "dialogs/TextFormat.h"
+#include "resources/resource.h"
+#include "support/DiagnosticLog.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+TEST(DialogTexts, TimeAgoShowsTheLargestWholeUnitOnly) {
+    const long long m = 60, h = 3600, d = 86400;
+    const std::pair<long long, const wchar_t*> rows[] = {
+        {0, L"1 second"},     {1, L"1 second"},        {2, L"2 seconds"},       {59, L"59 seconds"},
+        {m, L"1 minute"},     {2 * m - 1, L"1 minute"}, {2 * m, L"2 minutes"},  {h - 1, L"59 minutes"},
+        {h, L"1 hour"},       {2 * h - 1, L"1 hour"},  {2 * h, L"2 hours"},     {d - 1, L"23 hours"},
+        {d, L"1 day"},        {2 * d - 1, L"1 day"},   {2 * d, L"2 days"},      {-5, L"1 second"},
+        {-3 * d, L"1 second"}};
+    for (const auto& [seconds, text] : rows) {
+        EXPECT_EQ(dialogs::TimeAgoText(seconds), text) << seconds;
+    }
+}
+
+// A dialog-like window with the controls the base writes to.
+class DialogBase : public testing::Test {
+protected:
+    DialogBase() {
+        window_ = ::CreateWindowExW(0, L"Static", L"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr,
+                                    nullptr, nullptr, nullptr);
+        Child(L"Static", IDC_DESCRIPTION);
+    }
+    ~DialogBase() override { ::DestroyWindow(window_); }
+    HWND Child(const wchar_t* cls, int id) {
+        return ::CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 50, 20, window_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    }
+    tst::ScratchHive hive_;  // the base's detector probes the session
+    dialogs::RemoteDialogBase base_;
+    HWND window_;
+};
+
+TEST_F(DialogBase, TextsForEveryValueLeaveOutWhatIsUnknown) {
+    std::wstring all, text;
+    for (VARIANT_BOOL value : {VARIANT_TRUE, VARIANT_FALSE, VARIANT_BOOL(1), VARIANT_BOOL(0x7FFF)})
+        base_.GetAuthorizationText(value, text), all += text + L"|";  // only all bits set is true
+    for (int type : {1, 2, 3, 4, 5, 6, 0, -1, 7, 100}) base_.GetChannelName(type, text), all += text + L"|";
+    for (int loaded : {1, 0, -1, 2}) all += base_.GetDriverLoadText(loaded, text) ? text + L"|" : L"-|";
+    for (int status : {2, 1, 0, 3})
+        all += base_.GetConnectionStatusText(OverallConnectionStatus(status), text) ? text + L"|" : L"-|";
+    base_.GetChannelStatusText(true, text), all += text + L"|";
+    base_.GetChannelStatusText(false, text), all += text;
+    EXPECT_EQ(all, L"Enabled|Disabled|Disabled|Disabled|Citrix channel|RDP channel|Horizon channel|RDP channel|"
+                   L"AWS channel|Azure channel|||||loaded|not loaded|-|-|connected|not connected|-|-|"
+                   L"working|not working");
+    EXPECT_FALSE(base_.GetTimeAgoText(0, text)) << "time 0 means never";
+    EXPECT_EQ(text, L"");
+    EXPECT_TRUE(base_.GetTimeAgoText(1000000000, text));
+    EXPECT_NE(text.find(L" days"), std::wstring::npos) << text;
+    base_.GetTestTimeText(true, text);
+    EXPECT_EQ(text.rfind(L"Test started: ", 0), 0u) << text;
+    EXPECT_GT(text.size(), 14u) << "no time after the label";
+    base_.GetTestTimeText(false, text);
+    EXPECT_EQ(text.rfind(L"Test completed: ", 0), 0u) << text;
+    // Formats from a catalogue cannot read past their arguments.
+    using dialogs::FormatText;
+    EXPECT_EQ(FormatText(L"%s - %s, %s", {L"RDP channel", L"loaded", L"connected"}), L"RDP channel - loaded, connected");
+    EXPECT_EQ(FormatText(L"- last error %u (%x)", {2147500037ul, 2147500037ul}), L"- last error 2147500037 (80004005)");
+    EXPECT_EQ(FormatText(L"%s and %s", {L"one"}), L"one and ");
+    EXPECT_EQ(FormatText(L"100%% %n %d %", {}), L"100% %n %d %");
+    EXPECT_EQ(FormatText(L"%u days", {L"text"}), L"0 days");
+}
+
+TEST_F(DialogBase, AddListLineAddsTheLineUnchangedAndLogsIt) {
+    const std::wstring dir = tst::MakeScratchDir(L"dialog-log"), path = dir + L"\\RemoteDesktop.txt";
+    HWND list = Child(L"ListBox", IDC_STATUS_LIST);
+    support::DiagnosticLog log;
+    log.OpenAt(path);
+    support::SetProcessLog(&log);
+    for (const wchar_t* line : {L"RDP channel working\r\n", L"", L"Test completed: 10:15:04"})
+        base_.AddListLine(window_, IDC_STATUS_LIST, line);
+    support::SetProcessLog(nullptr);
+    log.Close();
+    ASSERT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), 3);
+    wchar_t text[64] = {};
+    ::SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, L"RDP channel working\r\n");
+    // The item's own CR LF, then the log's line end; an empty line still ends.
+    EXPECT_EQ(tst::ReadFileBytes(path), "RDP channel working\r\r\n\r\n\r\nTest completed: 10:15:04\r\n");
+    tst::RemoveTree(dir);
+}
+
+TEST_F(DialogBase, DescriptionFollowsTheFocusedControl) {
+    const std::pair<int, const wchar_t*> rows[] = {
+        {IDCANCEL, L"Closes the current dialog box."},
+        {IDC_CHANNEL_LIST, L"Status of the Corvane remote channels."},
+        {IDC_REPAIR, L"Attempt to repair the channels that are not working."},
+        {IDC_TEST_CONNECTION, L"Opens a dialog box that tests the connection status. This may take a minute."},
+        {IDC_STATUS_LIST, L"Lists the connection status for all virtual channels used."},
+        {IDC_REFRESH, L"Re-tests the connection status. This may take a minute."},
+        {IDC_AUTHORIZATION, L""}, {1234, L""}, {0, L""}};  // 0: nothing has the focus
+    for (const auto& [id, expected] : rows) {
+        ::SetDlgItemTextW(window_, IDC_DESCRIPTION, L"stale");
+        ::SetFocus(id ? Child(L"Button", id) : nullptr);
+        base_.UpdateFocusDescription(window_);
+        wchar_t text[256] = {};
+        ::GetDlgItemTextW(window_, IDC_DESCRIPTION, text, 256);
+        EXPECT_STREQ(text, expected) << id;
+    }
+}
+
+// farlinkctl's report of one run.
+struct ClientRun {
+    DWORD exitCode = 0;
+    std::string output;
+    // Every value printed after "<key>=" at the start of a line, in order.
+    Strings Values(const std::string& key) const {
+        Strings values;
+        for (size_t at = output.find(key + "="); at != std::string::npos; at = output.find(key + "=", at + 1)) {
+            if (at != 0 && output[at - 1] != '\n') continue;
+            std::string value = output.substr(at + key.size() + 1, output.find('\n', at) - at - key.size() - 1);
+            if (!value.empty() && value.back() == '\r') value.pop_back();
+            values.push_back(value);
+        }
+        return values;
+    }
+    Strings Lines() const { return Values("line"); }  // with \r and \n escaped as farlinkctl writes them
+    std::string Value(const std::string& key) const {
+        Strings values = Values(key);
+        return values.empty() ? "" : values.front();
+    }
+    bool Has(const std::string& text) const { return output.find(text) != std::string::npos; }
+};
+
+class Dialogs : public testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_EQ(tst::RunServer(L"/RegServer"), 0u); }
+    // Each test gets a server of its own: language, log and session type are
+    // fixed per server process.
+    void SetUp() override { ASSERT_TRUE(tst::WaitForNoServer(15000)); }
+    void TearDown() override {
+        if (tst::WaitForNoServer(15000)) return;
+        ADD_FAILURE() << "the server outlived the test";  // a dialog left open waits for a user
+        tst::KillServers();
+    }
+    ClientRun Run(const std::wstring& args) {
+        ClientRun run;
+        run.exitCode = tst::RunClient(args, &run.output);
+        EXPECT_EQ(run.exitCode, 0u) << run.output;
+        return run;
+    }
+    ClientRun ShowAndRead(const std::wstring& testers, const std::wstring& steps = L"") {
+        return Run(testers + L" connect show wait-dialog:desktop read:desktop " + steps +
+                   L" click:desktop:close wait-gone:desktop release");
+    }
+    // Opens the Connection Status dialog, reads its report, runs `steps`, closes both.
+    ClientRun StatusReport(const std::wstring& testers, const std::wstring& steps = L"") {
+        return Run(testers + L" connect show wait-dialog:desktop click:desktop:test wait-dialog:status"
+                             L" read:status " + steps + L" click:status:close wait-gone:status"
+                             L" click:desktop:close wait-gone:desktop release");
+    }
+    void InstallWorkingRdp() {
+        install_.CreatePluginFiles();
+        install_.WriteAddin(tst::kKelp, install_.NativePath(), -1);
+    }
+    // The lines of the last report between its two stamps, after checking them.
+    static Strings Body(const ClientRun& run) {
+        const Strings lines = run.Lines();
+        auto start = std::find_if(lines.rbegin(), lines.rend(),
+                                  [](const std::string& l) { return l.rfind("Test started: ", 0) == 0; });
+        EXPECT_TRUE(start != lines.rend() && start->size() > 14) << run.output;
+        EXPECT_TRUE(lines.back().rfind("Test completed: ", 0) == 0 && lines.back().size() > 16) << run.output;
+        if (start == lines.rend() || start == lines.rbegin()) return {};
+        return Strings(start.base(), lines.end() - 1);
+    }
+
+    tst::SavedValue cache_{HKEY_CURRENT_USER, tst::kCacheKey, L"Server", L"Local"};
+    tst::Install install_;  // the server is a 64-bit process: one Program Files, one key
+    tst::ClientDoubles clients_;
+};
+
+TEST_F(Dialogs, ClientMachineListsEachInstalledClientsChannelSortedAndRepairFollowsThem) {
+    InstallWorkingRdp();
+    // Remote Desktop and Azure count as installed everywhere; Glass never
+    // shows on a client machine; the description follows the focus.
+    ClientRun run = ShowAndRead(L"--tester name=T", L"focus:desktop:test sleep:300 read:desktop");
+    EXPECT_EQ(run.Lines(), (Strings{"Azure channel working\\r\\n", "RDP channel working\\r\\n",
+                                  "Azure channel working\\r\\n", "RDP channel working\\r\\n"})) << run.output;
+    EXPECT_EQ(run.Values("repair"), (Strings{"disabled", "disabled"})) << run.output;
+    EXPECT_EQ(run.Values("description"), (Strings{"Status of the Corvane remote channels.",
+        "Opens a dialog box that tests the connection status. This may take a minute."})) << run.output;
+
+    // Citrix, Horizon and WorkSpaces present, each with a broken channel.
+    const std::wstring workspaces = tst::MakeScratchDir(L"workspaces");
+    ::CreateDirectoryW((workspaces + L"\\vchan_plugins").c_str(), nullptr);
+    tst::SetString(HKEY_LOCAL_MACHINE, L"Software\\Citrix\\Install\\ICA Client", L"InstallFolder",
+                   L"C:\\farlink-no-citrix\\", KEY_WOW64_32KEY);
+    tst::SetString(HKEY_LOCAL_MACHINE, tst::kHorizonClientKey, L"Version", L"8.0", KEY_WOW64_32KEY);
+    tst::SetString(HKEY_LOCAL_MACHINE, tst::kWorkSpacesCommandKey, L"", L"\"" + workspaces + L"\\workspaces.exe\" \"%1\"");
+    run = ShowAndRead(L"--tester name=T");
+    tst::DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Citrix", KEY_WOW64_32KEY);
+    tst::DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\VMware, Inc.", KEY_WOW64_32KEY);
+    tst::DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Classes\\workspaces");
+    tst::RemoveTree(workspaces);
+    EXPECT_EQ(run.Lines(), (Strings{"AWS channel not working\\r\\n", "Azure channel working\\r\\n",
+                                  "Citrix channel not working\\r\\n", "Horizon channel not working\\r\\n",
+                                  "RDP channel working\\r\\n"})) << run.output;
+    EXPECT_EQ(run.Value("repair"), "enabled") << run.output;
+    EXPECT_EQ(run.Value("description"), "Status of the Corvane remote channels.") << run.output;
+}
+
+TEST_F(Dialogs, AuthorizationComesFromTheFirstLiveTesterOnlyWhenItAnswers) {
+    const std::pair<const wchar_t*, const char*> rows[] = {
+        {L"--tester name=A,auth=true", "Enabled"}, {L"--tester name=A,auth=false", "Disabled"},
+        {L"--tester name=A,auth=1", "Disabled"},  // only VARIANT_TRUE is true
+        {L"--tester name=A,auth=true,auth-hr=0x80004005", ""}, {L"--tester name=A,auth=true,auth-hr=1", ""},
+        {L"", ""}, {L"--tester name=A,auth=false --tester name=B,auth=true", "Disabled"},
+        // A tester that does not answer its name is skipped.
+        {L"--tester name=A,auth=false,name-hr=0x80004005 --tester name=B,auth=true", "Enabled"}};
+    for (const auto& [testers, shown] : rows) {
+        ASSERT_TRUE(tst::WaitForNoServer(15000));
+        ClientRun run = ShowAndRead(testers);
+        EXPECT_TRUE(run.Has("authorization=")) << run.output;
+        EXPECT_EQ(run.Value("authorization"), shown) << run.output;
+    }
+}
+
+TEST_F(Dialogs, RepairWritesTheAddinKeyReportsItAndRefillsTheList) {
+    install_.CreatePluginFiles();
+    ClientRun run = ShowAndRead(L"--tester name=T", L"focus:desktop:repair sleep:300 click:desktop:repair"
+                                                    L" message-box sleep:500 read:desktop");
+    EXPECT_EQ(run.Value("message"), "The remote channels have been repaired.") << run.output;
+    EXPECT_EQ(install_.ReadName(tst::kKelp), install_.NativePath());
+    Strings lines = run.Lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "RDP channel not working\\r\\n"), 1) << run.output;
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "RDP channel working\\r\\n"), 1) << run.output;
+    // Nothing left to repair: the button goes off, its focus moves to the list.
+    EXPECT_EQ(run.Values("repair"), (Strings{"enabled", "disabled"})) << run.output;
+    EXPECT_EQ(run.Values("description").back(), "Status of the Corvane remote channels.") << run.output;
+}
+
+TEST_F(Dialogs, AFailedRepairShowsTheErrorAndKeepsRepairEnabled) {
+    install_.CreatePluginFiles();
+    tst::WriteBlockedKey blocked(HKEY_CURRENT_USER, tst::kKelp);  // no name, refuses writes
+    ASSERT_TRUE(blocked.Blocked());
+    ClientRun run = ShowAndRead(L"--tester name=T", L"click:desktop:repair message-box sleep:500 read:desktop");
+    EXPECT_EQ(run.Value("message"), "An error occurred trying to repair the remote channels.") << run.output;
+    Strings lines = run.Lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "RDP channel not working\\r\\n"), 2) << run.output;
+    EXPECT_EQ(run.Values("repair"), (Strings{"enabled", "enabled"})) << run.output;
+}
+
+TEST_F(Dialogs, InsideARemoteSessionOnlyTheSessionsChannelWithoutDriverPart) {
+    // The host side cannot judge the plug-in: it counts as working, nothing
+    // is left to repair.
+    ASSERT_TRUE(cache_.Set(L"RDP"));
+    ClientRun run = StatusReport(L"--tester name=T,outcome=1");
+    EXPECT_EQ(Body(run), Strings{"RDP channel not connected"}) << run.output;
+    ASSERT_TRUE(tst::WaitForNoServer(15000));
+    run = ShowAndRead(L"--tester name=T");
+    EXPECT_EQ(run.Lines(), Strings{"RDP channel working\\r\\n"}) << run.output;
+    EXPECT_EQ(run.Value("repair"), "disabled") << run.output;
+}
+
+TEST_F(Dialogs, ASecondRequestMovesTheOpenDialogOverTheNewParent) {
+    ClientRun run = Run(L"--tester name=T connect parent-window:100,120 show wait-dialog:desktop read:desktop"
+                        L" parent-window:420,260 show sleep:1000 read:desktop count:desktop"
+                        L" click:desktop:close wait-gone:desktop release");
+    EXPECT_EQ(run.Values("position"), (Strings{"100,120", "420,260"})) << run.output;
+    EXPECT_TRUE(run.Has("count desktop=1")) << run.output;
+    // Not refilled: the tester is asked once.
+    EXPECT_EQ(tst::CountOf(run.output, "[T] GetRemoteAccessAuthorization"), 1u) << run.output;
+}
+
+TEST_F(Dialogs, TheLogHoldsExactlyTheListedLinesInEnumerationOrder) {
+    InstallWorkingRdp();
+    ClientRun run = Run(L"--tester name=T,status=Link/0/0/0 connect pid show wait-dialog:desktop read:desktop"
+              L" click:desktop:test wait-dialog:status read:status click:status:close wait-gone:status"
+              L" click:desktop:close wait-gone:desktop release watch-exit");
+    ASSERT_TRUE(run.Has("ended=yes")) << run.output;
+    const Strings listed = run.Lines();
+    ASSERT_EQ(listed.size(), 5u) << run.output;
+    EXPECT_EQ(listed[3], "Client machine with no remote host running") << run.output;
+    // RDP before Azure as enumerated; every LF of a line is written CR LF.
+    EXPECT_EQ(tst::ReadFileBytes(tst::ServerLogPath()),
+              "RDP channel working\r\r\n\r\nAzure channel working\r\r\n\r\n" + listed[2] + "\r\n" + listed[3] +
+                  "\r\n" + listed[4] + "\r\n");
+}
+
+TEST_F(Dialogs, TheCompleteReportForOneTester) {
+    ASSERT_TRUE(clients_.Start(L"mstsc.exe", L"vcbrdp.dll"));
+    const long long now = ::_time64(nullptr);
+    ClientRun run = StatusReport(L"--tester name=T,outcome=2,status=Link/" + std::to_wstring(now - 2 * 3600 - 60) +
+                                 L"/" + std::to_wstring(now - 3 * 86400 - 60) + L"/0x80004005");
+    EXPECT_EQ(Body(run), (Strings{"RDP channel - loaded, connected", "Link:", "- last message sent 2 hours ago",
+                                "- last message received 3 days ago", "- last error 2147500037 (80004005)"}))
+        << run.output;
+    EXPECT_EQ(run.Value("description"), "Lists the connection status for all virtual channels used.");
+}
+
+TEST_F(Dialogs, EachTesterGetsAHeaderZeroValuesNoLinesAndOneThatCannotStartNothing) {
+    ASSERT_TRUE(clients_.Start(L"mstsc.exe", L"vcbrdp.dll"));
+    // The channel line follows the first test, with the status it completed with.
+    ClientRun run = StatusReport(L"--tester name=A,outcome=1,status=LinkA/0/0/0"
+                                 L" --tester name=B,status=LinkB/0/0/5,status=LinkC/0/0/0");
+    EXPECT_EQ(Body(run), (Strings{"RDP channel - loaded, not connected", "--- A ---", "LinkA:", "--- B ---", "LinkB:",
+                                "- last error 5 (5)", "LinkC:"})) << run.output;
+    ASSERT_TRUE(tst::WaitForNoServer(15000));
+    run = StatusReport(L"--tester name=A,start-hr=0x80004005,status=LinkA/0/0/1 --tester name=B,status=LinkB/0/0/0");
+    EXPECT_EQ(Body(run), (Strings{"RDP channel - loaded, connected", "--- B ---", "LinkB:"})) << run.output;
+    EXPECT_EQ(tst::CountOf(run.output, "[A] EnumStatus"), 0u) << run.output;
+}
+
+TEST_F(Dialogs, WithoutOneClientProcessTheClientMachineLineStandsAlone) {
+    for (int clients = 0; clients <= 2; clients += 2) {
+        for (int i = 0; i < clients; ++i) {
+            ASSERT_TRUE(clients_.Start(L"mstsc.exe", L"vcbrdp.dll"));
+        }
+        ASSERT_TRUE(tst::WaitForNoServer(15000));
+        ClientRun run = StatusReport(L"--tester name=T,status=Link/0/0/0");
+        EXPECT_EQ(Body(run), Strings{clients ? "Client machine with multiple server hosts running."
+                                           : "Client machine with no remote host running"}) << run.output;
+        EXPECT_EQ(tst::CountOf(run.output, "[T] StartConnectionTest"), 0u) << run.output;
+    }
+}
+
+unsigned long VisibleAfterMs(const ClientRun& run) {
+    size_t at = run.output.find("dialog status visible after=");
+    return at == std::string::npos ? 0 : std::strtoul(run.output.c_str() + at + 28, nullptr, 10);
+}
+
+TEST_F(Dialogs, ProgressRestartsTheTenSecondWaitAndCompletionEndsIt) {
+    ASSERT_TRUE(clients_.Start(L"mstsc.exe", L"vcbrdp.dll"));
+    // Completed comes 12 s in after two progress reports: a wait that had not
+    // restarted would have given up at 10 and shown "not connected".
+    ClientRun run = StatusReport(L"--tester name=T,progress=2,progress-delay=6000,outcome=2");
+    EXPECT_EQ(Body(run), Strings{"RDP channel - loaded, connected"}) << run.output;
+    EXPECT_GE(VisibleAfterMs(run), 11000ul) << run.output;
+    ASSERT_TRUE(tst::WaitForNoServer(15000));
+    run = StatusReport(L"--tester name=T,progress=0,no-complete");
+    EXPECT_EQ(Body(run), Strings{"RDP channel - loaded, not connected"}) << run.output;
+    EXPECT_GE(VisibleAfterMs(run), 9000ul) << run.output;
+    EXPECT_LT(VisibleAfterMs(run), 60000ul) << run.output;
+}
+
+TEST_F(Dialogs, RefreshRunsAFreshPassAndIgnoresClicksDuringOne) {
+    ASSERT_TRUE(clients_.Start(L"mstsc.exe", L"vcbrdp.dll"));
+    // Each test completes after 2 s; the second click comes while the first
+    // click's pass waits, the press after that pass.
+    ClientRun run = StatusReport(L"--tester name=T,complete-delay=2000,outcome=2,status=Link/0/0/0",
+                                 L"click:status:refresh sleep:500 click:status:refresh sleep:3500"
+                                 L" press:status:refresh read:status");
+    EXPECT_EQ(tst::CountOf(run.output, "[T] StartConnectionTest"), 3u) << run.output;
+    // The list was emptied before the last pass: one report, not two.
+    const Strings lines = run.Lines();
+    ASSERT_EQ(lines.size(), 8u) << run.output;
+    EXPECT_EQ(Body(run), (Strings{"RDP channel - loaded, connected", "Link:"})) << run.output;
+}
+
+// A tester whose client dies stays listed until a probe meets it; the count
+// of testers shows as header lines, which stand only for two or more.
+TEST_F(Dialogs, AKilledClientsTesterIsDroppedWhileTheOtherStays) {
+    ASSERT_TRUE(clients_.Start(L"mstsc.exe", L"vcbrdp.dll"));
+    // A holder keeps the server alive. The doomed client releases its object
+    // before it dies (a reference held by a dead process would keep the server
+    // beyond this test); its tester stays listed.
+    tst::ChildProcess holder, doomed, survivor;
+    ASSERT_TRUE(tst::StartClient(&holder, L"pid wait-input"));
+    ASSERT_TRUE(holder.WaitForOutput("pid=", 30000)) << holder.Output();
+    ASSERT_TRUE(tst::StartClient(&doomed, L"--tester name=Doomed,status=LinkD/0/0/0 connect release wait-input"));
+    ASSERT_TRUE(doomed.WaitForOutput("released", 30000)) << doomed.Output();
+    ASSERT_TRUE(tst::StartClient(&survivor,
+        L"--tester name=Survivor,status=LinkS/0/0/0 connect show wait-dialog:desktop click:desktop:test"
+        L" wait-dialog:status read:status wait-input press:status:refresh read:status press:status:refresh"
+        L" read:status click:status:close wait-gone:status click:desktop:close wait-gone:desktop release"));
+    ASSERT_TRUE(survivor.WaitForOutput("LinkS:", 60000)) << survivor.Output();
+    doomed.Kill();
+    survivor.CloseInput();
+    DWORD code = 1;
+    ASSERT_TRUE(survivor.Wait(120000, &code)) << survivor.Output();
+    ASSERT_EQ(code, 0u) << survivor.Output();
+    holder.CloseInput();
+    EXPECT_TRUE(holder.Wait(10000));
+    std::vector<std::string> passes;  // each pass's lines, joined
+    for (const std::string& line : ClientRun{0, survivor.Output()}.Lines()) {
+        if (line.rfind("Test started: ", 0) == 0) passes.emplace_back();
+        if (!passes.empty()) passes.back() += line + "|";
+    }
+    ASSERT_EQ(passes.size(), 3u) << survivor.Output();
+    // Both alive: a header each. Then the count is read before the probe meets
+    // the dead tester: still two, only the live one reported. Then one: no header.
+    EXPECT_NE(passes[0].find("|--- Doomed ---|LinkD:|"), std::string::npos) << passes[0];
+    EXPECT_NE(passes[0].find("|--- Survivor ---|LinkS:|"), std::string::npos) << passes[0];
+    EXPECT_NE(passes[1].find("|--- Survivor ---|LinkS:|"), std::string::npos) << passes[1];
+    EXPECT_EQ(passes[1].find("Doomed"), std::string::npos) << passes[1];
+    EXPECT_EQ(passes[1].find("LinkD"), std::string::npos) << passes[1];
+    EXPECT_EQ(passes[2].find("---"), std::string::npos) << passes[2];
+    EXPECT_NE(passes[2].find("|LinkS:|"), std::string::npos) << passes[2];
+}
+
+// The language of the first request holds for the server's life; an unknown
+// one shows the English texts.
+TEST_F(Dialogs, TextsComeOutInTheFirstRequestedLanguage) {
+    InstallWorkingRdp();
+    const std::tuple<const wchar_t*, const char*, const char*, const char*> rows[] = {
+        {L"deu", "Aktiviert", "RDP-Kanal funktioniert\\r\\n", "Clientcomputer ohne laufenden Remotehost"},
+        {L"fra", "Activ\xC3\xA9" "e", "Canal RDP op\xC3\xA9rationnel\\r\\n",
+         "Ordinateur client sans h\xC3\xB4te distant en cours d'ex\xC3\xA9" "cution"},
+        {L"xyz", "Enabled", "RDP channel working\\r\\n", "Client machine with no remote host running"}};
+    for (const auto& [language, authorization, rdpLine, noClient] : rows) {
+        ASSERT_TRUE(tst::WaitForNoServer(15000));
+        ClientRun run = Run(std::wstring(L"--tester name=T connect show:") + language +
+                            L" wait-dialog:desktop read:desktop click:desktop:test wait-dialog:status read:status"
+                            L" click:status:close wait-gone:status click:desktop:close wait-gone:desktop"
+                            L" show:fra wait-dialog:desktop read:desktop click:desktop:close wait-gone:desktop release");
+        EXPECT_EQ(run.Values("authorization"), (Strings{authorization, authorization})) << run.output;
+        const Strings lines = run.Lines();
+        EXPECT_NE(std::find(lines.begin(), lines.end(), rdpLine), lines.end()) << run.output;
+        EXPECT_NE(std::find(lines.begin(), lines.end(), noClient), lines.end()) << run.output;
+    }
+}
+
+}  // namespace

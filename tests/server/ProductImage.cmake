@@ -1,0 +1,48 @@
+# What ships, read as data: FarlinkUI.exe must be a GUI program for its
+# machine with its type library, registry scripts, version and manifest, and
+# need no runtime DLL beside it. Run as
+#   cmake -DIMAGES=<exe>[;<exe>] -DOBJDUMP_x86_64=... -DOBJDUMP_i686=... -P ProductImage.cmake
+# An image that was not built (the i686 one in the inner loop) is skipped.
+set(failures "")
+foreach(image IN LISTS IMAGES)
+  if(NOT EXISTS "${image}")
+    message(STATUS "not built: ${image}")
+    continue()
+  endif()
+  if(image MATCHES "/i686/")
+    set(objdump "${OBJDUMP_i686}")
+    set(format "pei-i386")
+  else()
+    set(objdump "${OBJDUMP_x86_64}")
+    set(format "pei-x86-64")
+  endif()
+  execute_process(COMMAND "${objdump}" -p "${image}" OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+  file(STRINGS "${image}" manifest REGEX "requestedExecutionLevel")
+  file(STRINGS "${image}" scripts REGEX "%MODULE%")
+  set(checks
+    "file format ${format}" "Subsystem\t\t00000002\t(Windows GUI)" ": REGISTRY, Value" ": TYPELIB, Value"
+    "Entry: ID: 0x000065," "Entry: ID: 0x000066," "Entry: ID: 0x000067,"
+    "Entry: ID: 0x000010," "Entry: ID: 0x000018,")  # RT_VERSION, RT_MANIFEST
+  foreach(check IN LISTS checks)
+    string(FIND "${dump}" "${check}" at)
+    if(at EQUAL -1)
+      list(APPEND failures "${image}: no '${check}'")
+    endif()
+  endforeach()
+  # A statically linked runtime imports only system DLLs, no MinGW ones.
+  string(REGEX MATCHALL "DLL Name: [^\n]*" dlls "${dump}")
+  if(NOT dlls OR dlls MATCHES "DLL Name: [lL][iI][bB]")
+    list(APPEND failures "${image}: imports ${dlls}")
+  endif()
+  if(NOT manifest MATCHES "level=\"asInvoker\"" OR NOT manifest MATCHES "uiAccess=\"false\"")
+    list(APPEND failures "${image}: manifest ${manifest}")
+  endif()
+  if(NOT scripts)
+    list(APPEND failures "${image}: no registry script names %MODULE%")
+  endif()
+  message(STATUS "checked ${image}")
+endforeach()
+if(failures)
+  string(REPLACE ";" "\n" failures "${failures}")
+  message(FATAL_ERROR "${failures}")
+endif()

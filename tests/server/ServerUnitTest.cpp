@@ -1,0 +1,274 @@
+// The server's parts in process: switches, registry scripts, the tester list,
+// the diagnostic log, and the type library embedded in FarlinkUI.exe.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <oleauto.h>
+
+#include "FarlinkUI.h"
+#include "common/Testing.h"
+#include "server/CommandLine.h"
+#include "com/RegistryScript.h"
+#include "server/TesterList.h"
+#include "support/DiagnosticLog.h"
+#include "win/Bstr.h"
+#include "com/ComObject.h"
+
+namespace {
+
+using server::ServerSwitch;
+using win::ComPtr;
+
+TEST(CommandLine, SwitchParsingRules) {
+    const ServerSwitch None = ServerSwitch::None, Reg = ServerSwitch::RegServer,
+                       Unreg = ServerSwitch::UnregServer;
+    const std::pair<const wchar_t*, ServerSwitch> cases[] = {
+        {L"C:\\Farlink\\FarlinkUI.exe -Embedding", None}, {L"", None},
+        // Both prefixes, any case.
+        {L"x /RegServer", Reg}, {L"x -regserver", Reg}, {L"x /UNREGSERVER", Unreg},
+        {L"x -uNrEgSeRvEr", Unreg}, {L"x /RegServerPerUser", ServerSwitch::RegServerPerUser},
+        {L"x -unregserverperuser", ServerSwitch::UnregServerPerUser},
+        // The word ends at a blank, a tab or the end of the text.
+        {L"x /RegServer\tmore", Reg}, {L"x /RegServerX", None}, {L"x /RegServerPerUserX", None},
+        {L"x /Reg", None},
+        // The first switch wins.
+        {L"x /UnregServer /RegServer", Unreg}, {L"x -RegServer -UnregServer", Reg},
+        {L"x /RegServerX -UnregServer", Unreg},
+        // A "-" or "/" in the path triggers nothing, unless a switch name follows.
+        {L"C:\\my-tools/Farlink-UI\\FarlinkUI.exe", None}, {L"C:\\x-RegServer FarlinkUI.exe", Reg},
+        {L"\"C:\\Program Files\\a-b\\FarlinkUI.exe\" -Embedding", None}, {L"x/regserver", Reg},
+    };
+    for (const auto& [commandLine, expected] : cases)
+        EXPECT_EQ(server::ParseServerSwitch(commandLine), expected) << testing::PrintToString(std::wstring(commandLine));
+    EXPECT_EQ(server::ParseServerSwitch(nullptr), None);
+}
+
+// Per user, so the scratch HKCU receives everything.
+class RegistryScriptTest : public testing::Test {
+protected:
+    HRESULT Run(const wchar_t* script, com::ScriptMode mode = com::ScriptMode::Register) {
+        return com::RunRegistryScript(script, kReplacements, mode, true);
+    }
+    static std::wstring Read(const std::wstring& key, const wchar_t* value = nullptr) {
+        return tst::GetString(HKEY_CURRENT_USER, L"Software\\Classes\\" + key, value);
+    }
+    static bool Exists(const std::wstring& key) {
+        return tst::KeyExists(HKEY_CURRENT_USER, L"Software\\Classes\\" + key);
+    }
+    const std::vector<com::ScriptReplacement> kReplacements = {
+        {L"MODULE", L"\"C:\\Program Files\\x.exe\""}, {L"MODULE_RAW", L"C:\\Program Files\\x.exe"}};
+    tst::ScratchHive hive_;
+};
+
+const wchar_t kScript[] =
+    L"HKCR\r\n{\r\n    NoRemove Parent\r\n    {\r\n"
+    L"        ForceRemove {0A1B} = s 'Class ''quoted'''\r\n        {\r\n"
+    L"            ForceRemove Programmable\r\n            Server = s '%Module%'\r\n"
+    L"            {\r\n                val Raw = s '%MODULE_RAW% 100%%'\r\n            }\r\n"
+    L"            Plain\r\n        }\r\n    }\r\n}\r\n";
+
+TEST_F(RegistryScriptTest, RegisterReplacesForceRemoveKeysUnregisterKeepsNoRemove) {
+    ASSERT_TRUE(tst::SetString(HKEY_CURRENT_USER, L"Software\\Classes\\Parent\\{0A1B}\\Stale", L"", L"x"));
+    ASSERT_TRUE(tst::SetString(HKEY_CURRENT_USER, L"Software\\Classes\\Parent\\Sibling", nullptr, L"kept"));
+    ASSERT_EQ(Run(kScript), S_OK);
+    EXPECT_EQ(Read(L"Parent\\{0A1B}"), L"Class 'quoted'");
+    EXPECT_TRUE(Exists(L"Parent\\{0A1B}\\Programmable"));
+    EXPECT_TRUE(Exists(L"Parent\\{0A1B}\\Plain"));
+    EXPECT_FALSE(Exists(L"Parent\\{0A1B}\\Stale"));
+    EXPECT_EQ(Read(L"Parent\\Sibling"), L"kept");
+    EXPECT_EQ(Read(L"Parent\\{0A1B}\\Server"), L"\"C:\\Program Files\\x.exe\"");
+    EXPECT_EQ(Read(L"Parent\\{0A1B}\\Server", L"Raw"), L"C:\\Program Files\\x.exe 100%");
+
+    ASSERT_EQ(Run(kScript, com::ScriptMode::Unregister), S_OK);
+    EXPECT_FALSE(Exists(L"Parent\\{0A1B}"));
+    EXPECT_TRUE(Exists(L"Parent"));
+    EXPECT_EQ(Run(kScript, com::ScriptMode::Unregister), S_OK) << "nothing left to remove";
+    EXPECT_EQ(Run(L"HKCR\n{\n}\n"), S_OK);
+    EXPECT_EQ(Run(L""), S_OK);
+}
+
+TEST_F(RegistryScriptTest, MalformedScriptsAreRefusedBeforeAnyWrite) {
+    std::wstring deep = L"HKCR ";
+    for (int i = 0; i < 200; ++i) deep += L"{ K ";
+    const wchar_t* const malformed[] = {
+        L"HKCR { Key = s 'unterminated }", L"HKCR { Key { Child }", L"HKCR { Key } }",
+        L"HKCR { Key = d '1' }", L"HKCR { Key = s }", L"HKCR { Key = s '%UNKNOWN%' }",
+        L"HKCR { Key = s '100%' }", L"HKCR { val = s 'x' }", L"HKCR { = s 'x' }", L"Nowhere { Key }",
+        L"ForceRemove HKCR { Key }", L"HKCR = s 'x' { Key }", L"HKCR { Written } HKCR { Broken = }",
+        deep.c_str()};
+    for (const wchar_t* script : malformed)
+        EXPECT_EQ(Run(script), com::kMalformedScript) << testing::PrintToString(std::wstring(script));
+    EXPECT_FALSE(Exists(L"Written"));
+    EXPECT_FALSE(Exists(L"Key"));
+}
+
+// Answers GetName and GetProductCode as told, counting calls and references.
+class FakeTester final : public com::NoDispatch<IConnectionTester> {
+public:
+    FakeTester(HRESULT nameResult, const wchar_t* productCode = nullptr)
+        : nameResult_(nameResult), productCode_(productCode) {}
+    STDMETHODIMP QueryInterface(REFIID, void** ppv) override { return *ppv = nullptr, E_NOINTERFACE; }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs; }
+    STDMETHODIMP GetName(BSTR* name) override {
+        ++nameCalls;
+        *name = nameResult_ == S_OK ? ::SysAllocString(L"fake") : nullptr;
+        return nameResult_;
+    }
+    STDMETHODIMP GetRemoteAccessAuthorization(VARIANT_BOOL*) override { return E_NOTIMPL; }
+    STDMETHODIMP StartConnectionTest(ITestProgress*) override { return E_NOTIMPL; }
+    STDMETHODIMP EnumStatus(VARIANT_BOOL, IConnectionStatus**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetProductCode(BSTR* code) override {
+        ++productCalls;
+        *code = productCode_ ? ::SysAllocString(productCode_) : nullptr;
+        return productCode_ ? S_OK : S_FALSE;
+    }
+    ULONG refs = 1;
+    int nameCalls = 0, productCalls = 0;
+
+private:
+    HRESULT nameResult_;
+    const wchar_t* productCode_;
+};
+
+TEST(TesterList, ProbeSkipsFailuresAndDropsGoneClients) {
+    FakeTester gone(server::kClientGone), failing(E_FAIL), alive(S_OK), alive2(S_OK);
+    {
+        server::TesterList list;
+        ComPtr<IConnectionTester> found;
+        EXPECT_FALSE(list.FindFirst(&found));
+        for (FakeTester* t : {&gone, &failing, &alive, &gone, &alive2}) list.Add(t);
+        ASSERT_TRUE(list.FindFirst(&found));
+        EXPECT_EQ(found.Get(), &alive);
+        // The gone client was dropped and its reference given back; the one
+        // that merely failed stays.
+        EXPECT_EQ(list.Count(), 4u);
+        EXPECT_EQ(gone.refs, 2u);
+        ASSERT_TRUE(list.FindNext(&found));
+        EXPECT_EQ(list.Count(), 3u);
+        EXPECT_EQ(found.Get(), &alive2);
+        EXPECT_FALSE(list.FindNext(&found));
+        EXPECT_FALSE(list.FindNext(&found));  // past the end stays there
+        ASSERT_TRUE(list.FindFirst(&found));
+        EXPECT_EQ(found.Get(), &alive);
+        EXPECT_EQ(gone.nameCalls, 2);
+        EXPECT_EQ(failing.nameCalls, 2);
+    }
+    for (FakeTester* t : {&gone, &failing, &alive, &alive2}) {
+        EXPECT_EQ(t->refs, 1u);
+    }
+}
+
+TEST(TesterList, ProductCodeFromFirstTesterThatHasOneThenCached) {
+    FakeTester none(S_OK), empty(S_OK, L""), coded(S_OK, L"{PRODUCT}"), later(S_OK, L"{LATER}");
+    server::TesterList list;
+    EXPECT_EQ(list.QueryProductCode(), L"");
+    for (FakeTester* t : {&none, &empty, &coded, &later}) list.Add(t);
+    EXPECT_EQ(list.QueryProductCode(), L"{PRODUCT}");
+    EXPECT_EQ(list.QueryProductCode(), L"{PRODUCT}");
+    EXPECT_EQ(later.productCalls + coded.productCalls, 1);
+    list.Clear();  // kept when every tester has gone
+    EXPECT_EQ(list.QueryProductCode(), L"{PRODUCT}");
+}
+
+TEST(DiagnosticLog, CrLfLinesInLatin1AndEachOpenTruncates) {
+    std::wstring dir = tst::MakeScratchDir(L"log"), path = dir + L"\\RemoteDesktop.txt";
+    std::string many;
+    {
+        support::DiagnosticLog log;
+        log.WriteLine(L"unopened");
+        log.OpenAt(path);
+        ASSERT_TRUE(log.IsOpen());
+        // Outside Latin-1: one "?" each, and the log goes on.
+        for (const wchar_t* line : {L"first", L"", L"caf\u00e9 \u00ff", L"\u0420\u0443\u0441 \u20ac\u0100", L"ch\r\n"})
+            log.WriteLine(line);
+        for (int i = 0; i < 2000; ++i) {  // past the buffer, every line arrives
+            log.WriteLine(L"line " + std::to_wstring(i));
+            many += "line " + std::to_string(i) + "\r\n";
+        }
+    }
+    EXPECT_EQ(tst::ReadFileBytes(path), "first\r\n\r\ncaf\xe9 \xff\r\n??? ??\r\nch\r\r\n\r\n" + many);
+    {
+        support::DiagnosticLog log;
+        log.OpenAt(path);
+        log.WriteLine(L"second run");
+    }
+    EXPECT_EQ(tst::ReadFileBytes(path), "second run\r\n");
+    tst::RemoveTree(dir);
+    support::DiagnosticLog failed;
+    failed.OpenAt(L"Q:\\no\\such\\folder\\RemoteDesktop.txt");
+    EXPECT_FALSE(failed.IsOpen());
+    failed.WriteLine(L"dropped");
+    EXPECT_EQ(support::DiagnosticLog::PathFor(L"C:\\Roaming", 7),
+              L"C:\\Roaming\\Corvane\\Shared\\Farlink\\7\\RemoteDesktop.txt");
+}
+
+// The type library is the contract with the client: identities, kinds and
+// member order (the DISPIDs and vtable slots) must not drift.
+TEST(TypeLibrary, IdentitiesAndMemberOrder) {
+    ComPtr<ITypeLib> lib;
+    ASSERT_HRESULT_SUCCEEDED(::LoadTypeLibEx(tst::ServerPath().c_str(), REGKIND_NONE, lib.Put()));
+    TLIBATTR* attr = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(lib->GetLibAttr(&attr));
+    EXPECT_TRUE(IsEqualGUID(attr->guid, LIBID_FarlinkUILib));
+    EXPECT_EQ(attr->wMajorVerNum * 100 + attr->wMinorVerNum, 100);
+    lib->ReleaseTLibAttr(attr);
+    win::Bstr libName;
+    ASSERT_HRESULT_SUCCEEDED(lib->GetDocumentation(-1, libName.Put(), nullptr, nullptr, nullptr));
+    EXPECT_EQ(libName.ToString(), L"FarlinkUILib");
+    const std::pair<const GUID*, std::wstring> types[] = {
+        {&CLSID_TestProgress, L"TestProgress coclass:ITestProgress"},
+        {&IID_ITestProgress, L"ITestProgress dual Progress/1/7 Completed/2/8"},
+        {&GUID_NULL, L"OverallConnectionStatus alias"},
+        {&GUID_NULL, L"enum OCS_DontKnow=0 OCS_NotConnected=1 OCS_Connected=2"},
+        {&CLSID_FarlinkUI, L"FarlinkUI coclass:IFarlinkUI"},
+        {&IID_IFarlinkUI, L"IFarlinkUI dual Connect/1/7 GetProcessId/2/8 ShowRemoteDesktopDialog/3/9"},
+        {&IID_IConnectionTester, L"IConnectionTester dual GetName/1/7 GetRemoteAccessAuthorization/2/8 "
+                                 L"StartConnectionTest/3/9 EnumStatus/4/10 GetProductCode/5/11"},
+        {&IID_IConnectionStatus, L"IConnectionStatus dual GetName/1/7 GetLastMessageSend/2/8 "
+                                 L"GetLastMessageReceived/3/9 GetLastError/4/10"},
+    };
+    ASSERT_EQ(lib->GetTypeInfoCount(), ARRAYSIZE(types));
+    for (UINT i = 0; i < ARRAYSIZE(types); ++i) {
+        ComPtr<ITypeInfo> info, other;
+        ASSERT_HRESULT_SUCCEEDED(lib->GetTypeInfo(i, info.Put()));
+        auto name = [](ITypeInfo* t, MEMBERID id) {
+            win::Bstr text;
+            t->GetDocumentation(id, text.Put(), nullptr, nullptr, nullptr);
+            return text.IsNull() ? std::wstring() : text.ToString();
+        };
+        TYPEATTR* a = nullptr;
+        ASSERT_HRESULT_SUCCEEDED(info->GetTypeAttr(&a));
+        EXPECT_TRUE(IsEqualGUID(a->guid, *types[i].first)) << i;
+        std::wstring text = a->typekind == TKIND_ENUM ? L"enum" : name(info.Get(), MEMBERID_NIL);
+        HREFTYPE ref = 0;
+        if (a->typekind == TKIND_ALIAS) text += L" alias";
+        if (a->typekind == TKIND_COCLASS && SUCCEEDED(info->GetRefTypeOfImplType(0, &ref)) &&
+            SUCCEEDED(info->GetRefTypeInfo(ref, other.Put())))
+            text += L" coclass:" + name(other.Get(), MEMBERID_NIL);
+        for (UINT v = 0; v < a->cVars; ++v) {
+            VARDESC* var = nullptr;
+            ASSERT_HRESULT_SUCCEEDED(info->GetVarDesc(v, &var));
+            text += L" " + name(info.Get(), var->memid) + L"=" + std::to_wstring(var->lpvarValue->lVal);
+            info->ReleaseVarDesc(var);
+        }
+        // A dual interface: its vtable half is oleautomation and carries the methods.
+        if (a->typekind == TKIND_DISPATCH && SUCCEEDED(info->GetRefTypeOfImplType(-1, &ref)) &&
+            SUCCEEDED(info->GetRefTypeInfo(ref, other.Put()))) {
+            TYPEATTR* v = nullptr;
+            ASSERT_HRESULT_SUCCEEDED(other->GetTypeAttr(&v));
+            if ((v->wTypeFlags & TYPEFLAG_FDUAL) && (v->wTypeFlags & TYPEFLAG_FOLEAUTOMATION)) text += L" dual";
+            for (UINT f = 0; f < v->cFuncs; ++f) {
+                FUNCDESC* fd = nullptr;
+                ASSERT_HRESULT_SUCCEEDED(other->GetFuncDesc(f, &fd));
+                text += L" " + name(other.Get(), fd->memid) + L"/" + std::to_wstring(fd->memid) + L"/" +
+                        std::to_wstring(fd->oVft / sizeof(void*));
+                other->ReleaseFuncDesc(fd);
+            }
+            other->ReleaseTypeAttr(v);
+        }
+        info->ReleaseTypeAttr(a);
+        EXPECT_EQ(text, types[i].second);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,549 @@
+// The component model, the six components, the detector and CInstallSupport,
+// against a scratch hive whose 32-bit view is kept apart, real files in the
+// prefix, and real client processes for the scan.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <psapi.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <functional>
+#include <tuple>
+
+#include "common/Testing.h"
+#include "shared/Farlink/AwsComponent.h"
+#include "shared/Farlink/CInstallSupport.h"
+#include "shared/Farlink/HorizonComponent.h"
+#include "shared/Farlink/IcaComponent.h"
+#include "shared/Farlink/RdpComponent.h"
+#include "shared/Farlink/RdpGlassComponent.h"
+#include "shared/Farlink/RemoteBaseComponent.h"
+#include "shared/Farlink/RemoteComponentDetector.h"
+#include "shared/Farlink/RemoteComponentList.h"
+#include "shared/Farlink/RepairResult.h"
+#include "win/RegKey.h"
+
+using namespace sharedfarlink;
+using tst::kKelp;
+using tst::kKelp32;
+
+namespace {
+
+const REGSAM v32 = KEY_WOW64_32KEY, v64 = KEY_WOW64_64KEY;
+const wchar_t kCitrixInstallKey[] = L"Software\\Citrix\\Install\\ICA Client";
+
+TEST(ComponentList, ProcessNamesMatchWithoutCaseAndListOrderBreaksTies) {
+    const std::tuple<bool, const wchar_t*, int> rows[] = {  // host side, name, type (-1: none)
+        {false, L"MSTSC.EXE", RemoteTypeRdp},  // Glass has the same client
+        {false, L"msrdc.exe", RemoteTypeAzure}, {false, L"WorkSpaces.exe", RemoteTypeAws},
+        {true, L"PCOIP_SERVER_WIN32.EXE", RemoteTypeAws},  // the only host-side name
+        {true, L"mstsc.exe", -1}, {true, L"", -1}, {false, L"", -1}, {false, L"mstsc", -1}};
+    ComponentHolder c;
+    for (const auto& [host, name, type] : rows) {
+        const IRemoteComponent* before = c.get();
+        EXPECT_EQ(FindByProcessName(host, name, c), type != -1) << name;
+        EXPECT_EQ(type != -1 ? c->GetType() : -1, type) << name;
+        EXPECT_TRUE(type != -1 || c.get() == before) << name;
+    }
+    ASSERT_TRUE(FindByType(RemoteTypeGlass, c));
+    const IRemoteComponent* before = c.get();
+    for (int type : {-1, 0, 7, 100}) {
+        EXPECT_FALSE(FindByType(type, c)) << type;
+        EXPECT_FALSE(CloneComponent(type, GetComponentList().At(0), c)) << type;
+    }
+    EXPECT_EQ(c.get(), before);
+}
+
+class ScriptedComponent : public RemoteBaseComponent {
+public:
+    ScriptedComponent(TriState c, TriState f, TriState r) : c_(c), f_(f), r_(r) {}
+    TriState IsClientInstalled(bool) const override { return c_; }
+    TriState IsDllInstalled(bool) const override { return f_; }
+    TriState IsRegistered(bool) const override { return r_; }
+    TriState c_, f_, r_;
+};
+
+TEST(SharedRules, NeedsRepairOnlyForAZeroOfAnInstalledClientAndRepairResultsCombine) {
+    const std::tuple<int, int, int, bool> cases[] = {  // client, files, registration -> repair
+        {0, 0, 0, false}, {-1, 1, 1, false}, {1, 1, 1, false}, {-1, -1, -1, false},
+        {-1, 0, 1, true}, {1, 1, 0, true},   {-1, -1, 0, true}, {1, 0, -1, true}};
+    for (const auto& [client, files, registration, expected] : cases)
+        EXPECT_EQ(ScriptedComponent(client, files, registration).UpdateState(false, L""), expected)
+            << client << " " << files << " " << registration;
+    // Any failure wins, then any repair.
+    const std::pair<std::vector<TriState>, TriState> combined[] = {
+        {{-1, 1, 0}, 0}, {{0, 1, -1}, 0}, {{-1, -1, 1}, 1}, {{-1, -1, -1}, -1}};
+    for (const auto& [answers, expected] : combined) {
+        TriState total = -1;
+        for (TriState r : answers) total = CombineRepairResult(total, r);
+        EXPECT_EQ(total, expected);
+    }
+}
+
+TEST(Detector, LocalListsAllSixRemoteOnlyItsOwnDisconnectedNone) {
+    const std::tuple<const wchar_t*, int, std::vector<int>> rows[] = {
+        {L"Local", -1, {2, 1, 3, 5, 4, 6}}, {L"rdp", RemoteTypeRdp, {RemoteTypeRdp}},
+        {L"Disconnected", RemoteTypeDisconnected, {}}};
+    for (const auto& [session, sessionType, expected] : rows) {
+        SCOPED_TRACE(testing::Message() << session);
+        tst::ScratchHive hive(session);
+        RemoteComponentDetector detector;
+        EXPECT_EQ(detector.inRemoteSession, sessionType != -1);
+        EXPECT_EQ(detector.SessionType(), sessionType);
+        for (int pass = 0; pass < 2; ++pass) {
+            std::vector<int> types;
+            for (bool first = true; detector.MoveNext(first, L"");) types.push_back(detector.GetType());
+            EXPECT_EQ(types, expected);
+        }
+        // Past the end the fields keep the last component's answers.
+        EXPECT_EQ(detector.GetType(), expected.empty() ? -1 : expected.back());
+        EXPECT_EQ(detector.Repair(true, L""), -1) << "the host side has nothing to repair";
+        EXPECT_TRUE(!expected.empty() || !detector.FindClientProcess()) << "scanned anyway";
+    }
+}
+
+// A scratch machine with this product installed.
+class Machine : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(hive_.ViewsSplit()); }
+    tst::ScratchHive hive_{L"Local", true};
+    tst::Install install_;
+};
+
+TEST_F(Machine, DetectorRepairWritesMissingKeysAndOneFailureFailsTheWhole) {
+    RemoteComponentDetector detector;
+    ASSERT_FALSE(detector.inRemoteSession);
+    EXPECT_EQ(detector.Repair(false, L""), 1);
+    EXPECT_TRUE(tst::KeyExists(HKEY_CURRENT_USER, kKelp));
+    install_.CreatePluginFiles();  // the other clients are not installed: nothing left
+    EXPECT_EQ(detector.Repair(false, L""), -1);
+    install_.WriteAddin(kKelp, L"C:\\other\\vcbrdp.dll");
+    tst::WriteBlockedKey blocked(HKEY_CURRENT_USER, kKelp);
+    ASSERT_TRUE(blocked.Blocked());
+    EXPECT_EQ(RemoteComponentDetector().Repair(false, L""), 0);
+}
+
+TEST_F(Machine, RdpAndAzureWithoutKeysAreRepairedThenReadRegistered) {
+    install_.CreatePluginFiles();
+    for (int type : {RemoteTypeRdp, RemoteTypeAzure}) {
+        ::RegDeleteKeyW(HKEY_CURRENT_USER, kKelp);
+        ComponentHolder c;
+        ASSERT_TRUE(FindByType(type, c));
+        EXPECT_TRUE(c->UpdateState(false, L""));
+        EXPECT_EQ(std::make_tuple(c->IsClientInstalled(false), c->IsRegistered(false), c->IsDllInstalled(false)),
+                  std::make_tuple(-1, 0, 1));
+        EXPECT_EQ(c->Repair(false, L""), 1);
+        ASSERT_TRUE(FindByType(type, c));
+        EXPECT_FALSE(c->UpdateState(false, L""));
+        EXPECT_EQ(c->IsRegistered(false), 1);
+        EXPECT_EQ(c->Repair(false, L""), -1);
+    }
+}
+
+TEST_F(Machine, RdpTestsTheFileTheKeyNamesInAnyCase) {
+    install_.CreatePluginFiles();
+    std::wstring upper = install_.NativePath();
+    for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
+    const std::tuple<std::wstring, TriState, TriState> rows[] = {  // name, registered, dll
+        {upper, 1, 1},
+        {L"C:\\windows\\system32\\kernel32.dll", 0, 1},  // exists, but not ours
+        {L"C:\\nowhere\\vcbrdp.dll", 0, 0}};             // ours exists, this does not
+    for (const auto& [name, registered, dll] : rows) {
+        install_.WriteAddin(kKelp, name);
+        RdpComponent c;
+        EXPECT_EQ(c.UpdateState(false, L""), registered == 0 || dll == 0);
+        EXPECT_EQ(c.IsRegistered(false), registered);
+        EXPECT_EQ(c.IsDllInstalled(false), dll);
+    }
+    install_.AsWow64();  // 64-bit Windows: without KELP32 nothing is registered
+    install_.CreatePluginFiles();
+    install_.WriteAddin(kKelp, install_.NativePath());
+    RdpComponent c;
+    EXPECT_TRUE(c.UpdateState(false, L""));
+    EXPECT_EQ(c.IsRegistered(false), 0);
+    EXPECT_EQ(c.IsDllInstalled(false), 1);
+}
+
+TEST_F(Machine, GlassIsNeverRepairedAndACopyCarriesTheLastReading) {
+    RdpGlassComponent glass;
+    EXPECT_FALSE(glass.UpdateState(false, L""));
+    EXPECT_EQ(glass.IsClientInstalled(false), 0);
+    EXPECT_EQ(glass.Repair(false, L""), -1);
+    EXPECT_FALSE(tst::KeyExists(HKEY_CURRENT_USER, kKelp));
+    ComponentHolder updated, copy;
+    ASSERT_TRUE(FindByType(RemoteTypeRdp, updated));
+    EXPECT_TRUE(updated->UpdateState(false, L""));
+    ASSERT_TRUE(CloneComponent(RemoteTypeRdp, *updated, copy));
+    EXPECT_EQ(copy->Repair(false, L""), 1);  // no second reading
+    install_.CreatePluginFiles();
+    EXPECT_FALSE(updated->UpdateState(false, L""));
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, kKelp);
+    ASSERT_TRUE(CloneComponent(RemoteTypeRdp, *updated, copy));
+    EXPECT_EQ(copy->IsRegistered(false), 1);
+}
+
+TEST_F(Machine, InstallPathsVersionProductCodeAndRdpSupport) {
+    const std::wstring tail = L"\\Corvane\\Shared\\Farlink\\" + install_.version + L"\\vcbrdp.dll";
+    CInstallSupport install;
+    EXPECT_EQ(install.ExpectedPluginPath(0), L"C:\\Program Files" + tail);
+    EXPECT_EQ(install.ExpectedPluginPath(1), L"C:\\Program Files" + tail);
+    EXPECT_FALSE(install.IsRdpSupportDisabled());
+    install_.AsWow64();
+    EXPECT_EQ(install.ExpectedPluginPath(0), install_.native64Root + tail);
+    EXPECT_EQ(install.ExpectedPluginPath(1), L"C:\\Program Files (x86)" + tail);
+    // "RDP Support": on only for a nonzero number of at most four bytes.
+    install_.SetRdpSupport(0);
+    EXPECT_TRUE(install.IsRdpSupportDisabled());
+    ULONGLONG wide = 1;
+    tst::SetRaw(HKEY_LOCAL_MACHINE, install_.VersionKey(), L"RDP Support", REG_QWORD, &wide, sizeof wide);
+    EXPECT_TRUE(install.IsRdpSupportDisabled());
+    // The installer writes the 64-bit view; a 32-bit process must not read Wow6432Node.
+    const std::wstring key = std::wstring(tst::kProductKey) + L"\\8.1";
+    ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kProductKey, L"Version", L"8.1", v32));
+    ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, key, L"ProductCode", L"{32}", v32));
+    ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, install_.VersionKey(), L"ProductCode", L"{64}", v64));
+    install.RefreshVersion();
+    EXPECT_EQ(install.Version(), install_.version);
+    EXPECT_EQ(install.ReadProductCode(), L"{64}");
+    // No version: the separators join and RDP counts as off.
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, tst::kProductKey, L"Version");
+    CInstallSupport none;
+    EXPECT_EQ(none.Version(), L"");
+    EXPECT_EQ(none.BuildPluginPath(true), L"C:\\Program Files (x86)\\Corvane\\Shared\\Farlink\\\\vcbrdp.dll");
+    EXPECT_TRUE(none.IsRdpSupportDisabled());
+    EXPECT_EQ(none.ReadProductCode(), L"");
+    ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kProductKey, L"Version", install_.version));
+    none.RefreshVersion();
+    EXPECT_EQ(none.ReadProductCode(), L"{64}");
+}
+
+TEST_F(Machine, StateCheckReadsTheKeyOfItsEntry) {
+    install_.WriteAddin(kKelp, L"C:\\kelp.dll", 0);
+    install_.WriteAddin(kKelp32, L"C:\\kelp32.dll", 1);
+    CInstallSupport install;
+    std::wstring name;
+    bool view = true;
+    ASSERT_TRUE(install.ReadAddinRegistration(1, name, &view));  // 32-bit Windows: KELP
+    EXPECT_EQ(name + (view ? L" on" : L" off"), L"C:\\kelp.dll off");
+    install_.AsWow64();
+    ASSERT_TRUE(install.ReadAddinRegistration(1, name, &view));
+    EXPECT_EQ(name + (view ? L" on" : L" off"), L"C:\\kelp32.dll on");
+    // A "Name" too long for 260 units is not found, and the outputs stay.
+    install_.WriteAddin(kKelp, std::wstring(300, L'x'));
+    EXPECT_FALSE(install.ReadAddinRegistration(0, name, &view));
+    EXPECT_EQ(name, L"C:\\kelp32.dll");
+}
+
+TEST_F(Machine, AddWritesKelpOn32BitWindowsBothOn64AndRewritesOnlyWhatDiffers) {
+    CInstallSupport install;
+    ASSERT_TRUE(install.RepairAddinRegistrations());
+    EXPECT_EQ(install_.ReadName(kKelp), install_.NativePath());
+    EXPECT_EQ(tst::GetDword(HKEY_CURRENT_USER, kKelp, L"View Enabled"), 1u);
+    EXPECT_FALSE(tst::KeyExists(HKEY_CURRENT_USER, kKelp32));
+    install_.AsWow64();
+    std::wstring upper = install_.NativePath();
+    for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
+    install_.WriteAddin(kKelp, upper, 1);
+    install_.WriteAddin(kKelp32, install_.X86Path(), -1);
+    ASSERT_TRUE(install.RepairAddinRegistrations());
+    EXPECT_EQ(install_.ReadName(kKelp), install_.NativePath()) << "a case difference is rewritten";
+    EXPECT_EQ(install_.ReadName(kKelp32), install_.X86Path());
+    EXPECT_EQ(tst::GetDword(HKEY_CURRENT_USER, kKelp32, L"View Enabled"), 1u);
+    // Any "View Enabled", even 0, makes a match that is left as it is.
+    tst::SetDword(HKEY_CURRENT_USER, kKelp, L"View Enabled", 0);
+    ASSERT_TRUE(install.AddAddinRegistrations());
+    EXPECT_EQ(tst::GetDword(HKEY_CURRENT_USER, kKelp, L"View Enabled"), 0u);
+    // A failed first write skips the second.
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, kKelp32);
+    install_.WriteAddin(kKelp, L"C:\\other\\vcbrdp.dll");
+    tst::WriteBlockedKey blocked(HKEY_CURRENT_USER, kKelp);
+    ASSERT_TRUE(blocked.Blocked());
+    EXPECT_FALSE(install.RepairAddinRegistrations());
+    EXPECT_EQ(install_.ReadName(kKelp), L"C:\\other\\vcbrdp.dll");
+    EXPECT_FALSE(tst::KeyExists(HKEY_CURRENT_USER, kKelp32));
+}
+
+TEST_F(Machine, RemoveDeletesOnlyKeysNamingThisPlugin) {
+    // No "RDP Support" on 32-bit Windows: KELP goes, KELP32 is not looked at.
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, install_.VersionKey().c_str(), L"RDP Support");
+    install_.WriteAddin(kKelp, install_.NativePath());
+    install_.WriteAddin(kKelp32, install_.NativePath());
+    ASSERT_TRUE(CInstallSupport().RepairAddinRegistrations());
+    EXPECT_FALSE(tst::KeyExists(HKEY_CURRENT_USER, kKelp));
+    EXPECT_TRUE(tst::KeyExists(HKEY_CURRENT_USER, kKelp32));
+    install_.AsWow64();
+    install_.SetRdpSupport(0);
+    install_.WriteAddin(kKelp, install_.NativePath());
+    install_.WriteAddin(kKelp32, install_.X86Path());
+    ASSERT_TRUE(CInstallSupport().RepairAddinRegistrations());
+    EXPECT_FALSE(tst::KeyExists(HKEY_CURRENT_USER, kKelp));
+    EXPECT_FALSE(tst::KeyExists(HKEY_CURRENT_USER, kKelp32));
+    // Another plug-in, and ours without "View Enabled", stay.
+    install_.WriteAddin(kKelp, L"C:\\Other\\vcbrdp.dll");
+    install_.WriteAddin(kKelp32, install_.X86Path(), -1);
+    ASSERT_TRUE(CInstallSupport().RepairAddinRegistrations());
+    EXPECT_TRUE(tst::KeyExists(HKEY_CURRENT_USER, kKelp));
+    EXPECT_TRUE(tst::KeyExists(HKEY_CURRENT_USER, kKelp32));
+}
+
+TEST_F(Machine, CitrixReadsBothValuesInThe32BitView) {
+    const std::wstring folder = tst::MakeScratchDir(L"citrix"), tooLong(260, L'x');
+    ASSERT_TRUE(tst::CreateEmptyFile(folder + L"\\vcbica.dll"));
+    const std::tuple<const char*, const wchar_t*, bool, REGSAM, TriState, TriState, TriState> cases[] = {
+        // name, folder suffix (null: no InstallFolder), DriverName, view, installed, registered, dll
+        {"healthy", L"\\", true, v32, 1, 1, 1},
+        {"folder without separator", L"", true, v32, 1, 1, 0},  // ...\citrixNvcbica.dll
+        {"no DriverName", L"\\", false, v32, 1, 0, 1},
+        {"no client", nullptr, true, v32, 0, 1, 0},
+        {"64-bit view only", L"\\", true, v64, 0, 0, 0},
+        {"folder longer than 260 units", tooLong.c_str(), true, v32, 0, 1, 0}};
+    for (const auto& [name, suffix, driver, view, installed, registered, dll] : cases) {
+        SCOPED_TRACE(name);
+        for (REGSAM v : {v32, v64}) tst::DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Citrix", v);
+        if (suffix) {
+            ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, kCitrixInstallKey, L"InstallFolder", folder + suffix, view));
+        }
+        if (driver) {
+            ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kCitrixModulesKey, L"DriverName", L"vcbica.dll", view));
+        }
+        const bool needsRepair = installed == 1 && (registered == 0 || dll == 0);
+        IcaComponent ica;
+        EXPECT_EQ(ica.UpdateState(false, L""), needsRepair);
+        EXPECT_EQ(std::make_tuple(ica.IsClientInstalled(false), ica.IsRegistered(false), ica.IsDllInstalled(false)),
+                  std::make_tuple(installed, registered, dll));
+        // No product code fails the repair before the installer is asked; a
+        // client that is not installed is never repaired.
+        EXPECT_EQ(ica.Repair(false, L""), needsRepair ? 0 : -1);
+        if (!needsRepair) {
+            EXPECT_EQ(ica.Repair(false, L"{6D1A3C25-0000-0000-0000-000000000001}"), -1);
+        }
+    }
+    tst::RemoveTree(folder);
+}
+
+TEST_F(Machine, HorizonCountsOnlyNonzeroViewEnabledAndOnlyWithItsClientKey) {
+    install_.CreatePluginFiles();
+    install_.WriteAddin(kKelp, install_.NativePath(), 1);
+    for (REGSAM view : {REGSAM(0), v64}) {  // no client key, or one in the wrong view
+        if (view) {
+            ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kHorizonClientKey, L"Version", L"8", view));
+        }
+        HorizonComponent horizon;
+        EXPECT_FALSE(horizon.UpdateState(false, L""));
+        EXPECT_EQ(std::make_tuple(horizon.IsClientInstalled(false), horizon.IsRegistered(false),
+                                  horizon.IsDllInstalled(false), horizon.Repair(false, L"")),
+                  std::make_tuple(0, 0, 0, -1)) << view;
+    }
+    ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kHorizonClientKey, L"Version", L"8", v32));
+    // The repair only wants the value to exist: with 0 it writes nothing and succeeds.
+    for (int viewEnabled : {0, -1}) {
+        ::RegDeleteKeyW(HKEY_CURRENT_USER, kKelp);
+        install_.WriteAddin(kKelp, install_.NativePath(), viewEnabled);
+        HorizonComponent horizon;
+        EXPECT_TRUE(horizon.UpdateState(false, L""));
+        EXPECT_EQ(std::make_tuple(horizon.IsClientInstalled(false), horizon.IsRegistered(false),
+                                  horizon.IsDllInstalled(false), horizon.Repair(false, L"")),
+                  std::make_tuple(1, 0, 1, 1)) << viewEnabled;
+        EXPECT_EQ(tst::GetDword(HKEY_CURRENT_USER, kKelp, L"View Enabled"), viewEnabled ? 1u : 0u);
+        EXPECT_EQ(horizon.UpdateState(false, L""), viewEnabled == 0);
+        EXPECT_EQ(horizon.IsRegistered(false), viewEnabled ? 1 : 0);
+    }
+}
+
+// WorkSpaces: the client's command key and its "vchan_plugins" folder, and the
+// host's Teradici plug-in key with its strict "dll" value. No product code is
+// recorded, so the installer refuses every repair.
+TEST_F(Machine, WorkSpacesClientFindsThePluginBesideTheRegisteredExecutable) {
+    const std::wstring scratch = tst::MakeScratchDir(L"workspaces"), dir = scratch + L"\\Amazon WorkSpaces";
+    const std::wstring plugins = dir + L"\\vchan_plugins", quoted = L"\"" + dir + L"\\workspaces.exe\" \"%1\"";
+    enum { kPlugin, kEmpty, kNone, kFile };
+    const std::tuple<const char*, std::wstring, int, TriState, TriState> cases[] = {
+        // name, command (empty: no key), vchan_plugins, installed, dll
+        {"quoted", quoted, kPlugin, 1, 1}, {"unquoted", dir + L"\\workspaces.exe", kPlugin, 1, 1},
+        {"argument with a backslash", L"\"" + dir + L"\\workspaces.exe\" --log \"C:\\logs\"", kPlugin, 0, 0},
+        {"no plug-in", quoted, kEmpty, 1, 0}, {"no folder", quoted, kNone, 0, 0},
+        {"a file instead", quoted, kFile, 0, 0}, {"no command key", L"", kPlugin, 0, 0}};
+    for (const auto& [name, command, folder, installed, dll] : cases) {
+        SCOPED_TRACE(name);
+        tst::DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Classes\\workspaces");
+        tst::RemoveTree(plugins);
+        if (!command.empty()) {
+            ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kWorkSpacesCommandKey, nullptr, command));
+        }
+        if (folder == kFile) {
+            ASSERT_TRUE(tst::CreateEmptyFile(plugins));
+        }
+        if (folder == kPlugin) {
+            ASSERT_TRUE(tst::CreateEmptyFile(plugins + L"\\vcbpco.dll"));
+        }
+        if (folder == kEmpty) ::SHCreateDirectoryExW(nullptr, plugins.c_str(), nullptr);
+        const bool needsRepair = installed == 1 && dll == 0;
+        AwsComponent aws;
+        EXPECT_EQ(aws.UpdateState(false, L""), needsRepair);
+        EXPECT_EQ(std::make_tuple(aws.IsClientInstalled(false), aws.IsRegistered(false), aws.IsDllInstalled(false)),
+                  std::make_tuple(installed, -1, dll));
+        EXPECT_EQ(aws.Repair(false, L""), needsRepair ? 0 : -1);
+    }
+    tst::RemoveTree(scratch);
+}
+
+TEST_F(Machine, WorkSpacesHostReadsAStrictDllValueInEitherView) {
+    const std::wstring dir = tst::MakeScratchDir(L"pcoip"), plugin = dir + L"\\vcbpco.dll";
+    ASSERT_TRUE(tst::CreateEmptyFile(plugin));
+    const DWORD pathBytes = DWORD(plugin.size() * 2);
+    // Writes "dll" and checks the registry holds exactly that many bytes (Wine
+    // adds a NUL to a REG_SZ written without one when the buffer has it next).
+    auto set = [&](REGSAM view, const std::wstring& text, DWORD type = REG_SZ, DWORD bytes = ~0u) {
+        if (bytes == ~0u) bytes = DWORD((text.size() + 1) * 2);
+        ASSERT_TRUE(tst::SetRaw(HKEY_LOCAL_MACHINE, tst::kTeradiciPluginKey, L"dll", type, text.c_str(), bytes, view));
+        win::RegKey key;
+        DWORD stored = 0;
+        key.Open(HKEY_LOCAL_MACHINE, tst::kTeradiciPluginKey, KEY_QUERY_VALUE | view);
+        ::RegQueryValueExW(key.Get(), L"dll", nullptr, nullptr, nullptr, &stored);
+        EXPECT_EQ(stored, bytes);
+    };
+    ::SetEnvironmentVariableW(L"FARLINK_PCOIP_DIR", dir.c_str());
+    const std::tuple<const char*, std::function<void()>, TriState, TriState> cases[] = {
+        {"REG_SZ, 32-bit view", [&] { set(v32, plugin); }, 1, 1},
+        {"REG_SZ, default view only", [&] { set(v64, plugin); }, 1, 1},
+        {"both views: the 32-bit one counts", [&] { set(v32, dir + L"\\gone.dll"), set(v64, plugin); }, 1, 0},
+        {"REG_EXPAND_SZ unexpanded", [&] { set(v32, L"%FARLINK_PCOIP_DIR%\\vcbpco.dll", REG_EXPAND_SZ); }, 1, 0},
+        {"empty", [&] { set(v32, L"", REG_SZ, 0); }, 1, 0},
+        {"REG_DWORD", [&] { set(v32, std::wstring(L"\x1\0", 2), REG_DWORD, 4); }, 0, 0},
+        {"odd byte length", [&] { set(v32, plugin + L'\0' + L"X", REG_SZ, pathBytes + 3); }, 0, 0},
+        {"no terminating NUL", [&] { set(v32, plugin + L"X", REG_SZ, pathBytes); }, 0, 0},
+        {"longer than 260 units", [&] { set(v32, std::wstring(300, L'x')); }, 0, 0},
+        {"plug-ins key without the subkey",
+         [&] { tst::SetString(HKEY_LOCAL_MACHINE, L"Software\\Teradici\\VChan\\Plugins", L"x", L"", v32); }, 0, 0},
+        {"no key", [] {}, 0, 0}};
+    for (const auto& [name, seed, registered, dll] : cases) {
+        SCOPED_TRACE(name);
+        for (REGSAM view : {v32, v64}) tst::DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Teradici", view);
+        seed();
+        const bool needsRepair = registered == 0 || dll == 0;
+        AwsComponent aws;
+        EXPECT_EQ(aws.UpdateState(true, L""), needsRepair);
+        EXPECT_EQ(std::make_tuple(aws.IsClientInstalled(true), aws.IsRegistered(true), aws.IsDllInstalled(true)),
+                  std::make_tuple(-1, registered, dll));
+        EXPECT_EQ(aws.Repair(true, L""), needsRepair ? 0 : -1);
+    }
+    ::SetEnvironmentVariableW(L"FARLINK_PCOIP_DIR", nullptr);
+    tst::RemoveTree(dir);
+}
+
+// Every client installed: the detector lists each component with its own
+// answers; the host side of all but WorkSpaces answers "does not apply".
+TEST_F(Machine, AllSixChannelsOnBothSides) {
+    const std::wstring dir = tst::MakeScratchDir(L"channels");
+    install_.CreatePluginFiles();
+    install_.WriteAddin(kKelp, install_.NativePath(), 1);
+    ASSERT_TRUE(tst::CreateEmptyFile(dir + L"\\vcbica.dll"));
+    ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, kCitrixInstallKey, L"InstallFolder", dir + L"\\", v32));
+    ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kCitrixModulesKey, L"DriverName", L"vcbica.dll", v32));
+    ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kHorizonClientKey, L"Version", L"8", v32));
+    ASSERT_TRUE(tst::CreateEmptyFile(dir + L"\\vchan_plugins\\vcbpco.dll"));
+    ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kWorkSpacesCommandKey, nullptr, L"\"" + dir + L"\\workspaces.exe\" \"%1\""));
+    using Line = std::tuple<int, TriState, TriState, TriState>;
+    auto enumerate = [](RemoteComponentDetector& detector) {
+        std::vector<Line> lines;
+        for (bool first = true; detector.MoveNext(first, L"");)
+            lines.emplace_back(detector.GetType(), detector.IsClientInstalled(false),
+                               detector.IsRegistered(false), detector.IsDllInstalled(false));
+        return lines;
+    };
+    RemoteComponentDetector detector;
+    std::vector<Line> lines = {{RemoteTypeRdp, -1, 1, 1}, {RemoteTypeIca, 1, 1, 1}, {RemoteTypeHorizon, 1, 1, 1},
+                               {RemoteTypeAws, 1, -1, 1}, {RemoteTypeGlass, 0, 1, 1}, {RemoteTypeAzure, -1, 1, 1}};
+    EXPECT_EQ(enumerate(detector), lines);
+    EXPECT_EQ(detector.Repair(false, L""), -1);
+    // Citrix loses its module entry, WorkSpaces its plug-in: both need the
+    // installer, and without a product code both repairs fail.
+    ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, tst::kCitrixModulesKey, v32, 0);
+    ::DeleteFileW((dir + L"\\vchan_plugins\\vcbpco.dll").c_str());
+    std::get<2>(lines[1]) = 0;
+    std::get<3>(lines[3]) = 0;
+    EXPECT_EQ(enumerate(detector), lines);
+    EXPECT_EQ(detector.Repair(false, L""), 0);
+
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, kKelp);
+    for (int type : {RemoteTypeRdp, RemoteTypeIca, RemoteTypeHorizon, RemoteTypeGlass, RemoteTypeAzure}) {
+        ComponentHolder c, copy;
+        ASSERT_TRUE(FindByType(type, c));
+        EXPECT_FALSE(c->UpdateState(true, L""));
+        EXPECT_EQ(std::make_tuple(c->IsClientInstalled(true), c->IsRegistered(true), c->IsDllInstalled(true),
+                                  c->Repair(true, L"")), std::make_tuple(-1, -1, -1, -1)) << type;
+        // Citrix reads its values on the host side too: they travel with a copy.
+        ASSERT_TRUE(CloneComponent(type, *c, copy));
+        if (type == RemoteTypeIca) {
+            EXPECT_EQ(std::make_tuple(copy->IsClientInstalled(false), copy->IsRegistered(false),
+                                      copy->IsDllInstalled(false)), std::make_tuple(1, 0, 1));
+        }
+    }
+    EXPECT_FALSE(tst::KeyExists(HKEY_CURRENT_USER, kKelp));
+    tst::RemoveTree(dir);
+}
+
+// The scan over real processes: the client double under client names, with
+// or without a DLL named like a plug-in.
+TEST(ProcessScan, EachClientAttributedToItsComponentWithOrWithoutItsPlugin) {
+    tst::ScratchHive hive;
+    tst::ClientDoubles clients;
+    const std::tuple<const wchar_t*, const wchar_t*, int, const wchar_t*, int> rows[] = {
+        // exe, DLL loaded, type, its plug-in, loaded
+        {L"mstsc.exe", L"vcbrdp.dll", RemoteTypeRdp, L"vcbrdp.dll", 1},
+        {L"msrdc.exe", nullptr, RemoteTypeAzure, L"vcbrdp.dll", 0},
+        {L"mstsc.exe", L"VCBRDP.DLL", RemoteTypeRdp, L"vcbrdp.dll", 1},
+        {L"WORKSPACES.EXE", L"VcbPco.Dll", RemoteTypeAws, L"vcbpco.dll", 1},
+        {L"WORKSPACES.EXE", L"vcbrdp.dll", RemoteTypeAws, L"vcbpco.dll", 0},  // not its own
+        {L"wfica32.exe", L"vcbica.dll", RemoteTypeIca, L"vcbica.dll", 1},
+        {L"wfica32.exe", L"vcbrdp.dll", RemoteTypeIca, L"vcbica.dll", 0},
+        {L"vmware-remotemks.exe", L"vcbrdp.dll", RemoteTypeHorizon, L"vcbrdp.dll", 1}};
+    RemoteComponentDetector detector;  // one throughout: every scan starts afresh
+    for (const auto& [exe, loaded, type, plugin, dllLoaded] : rows) {
+        SCOPED_TRACE(testing::Message() << exe << " with " << (loaded ? loaded : L"-"));
+        clients.StopAll();
+        ASSERT_TRUE(clients.Start(exe, loaded));
+        EXPECT_TRUE(detector.FindClientProcess());
+        EXPECT_FALSE(detector.multipleClients);
+        EXPECT_EQ(detector.GetType(), type);
+        std::wstring dll;
+        EXPECT_TRUE(detector.GetChannelDll(false, dll));
+        EXPECT_EQ(dll, plugin);
+        EXPECT_EQ(detector.dllLoaded, dllLoaded);
+    }
+    // No client at all: the last module answer is left alone.
+    clients.StopAll();
+    ASSERT_TRUE(clients.Start(L"notepad-like.exe", L"vcbrdp.dll"));
+    EXPECT_FALSE(detector.FindClientProcess());
+    EXPECT_EQ(std::make_tuple(detector.multipleClients, detector.GetType(), detector.dllLoaded),
+              std::make_tuple(false, -1, 1));
+    EXPECT_EQ(RemoteComponentDetector().dllLoaded, -1);
+    // Two clients are no answer, and only the first listed is searched.
+    clients.StopAll();
+    ASSERT_TRUE(clients.Start(L"mstsc.exe", L"vcbrdp.dll"));
+    ASSERT_TRUE(clients.Start(L"msrdc.exe"));
+    std::vector<DWORD> ids(4096);
+    DWORD bytes = 0;
+    ::EnumProcesses(ids.data(), DWORD(ids.size() * sizeof(DWORD)), &bytes);
+    ids.resize(bytes / sizeof(DWORD));
+    const bool mstscFirst = std::find(ids.begin(), ids.end(), clients.Pid(0)) <
+                            std::find(ids.begin(), ids.end(), clients.Pid(1));
+    EXPECT_FALSE(detector.FindClientProcess());
+    EXPECT_TRUE(detector.multipleClients);
+    EXPECT_EQ(detector.GetType(), mstscFirst ? RemoteTypeAzure : RemoteTypeRdp);
+    EXPECT_EQ(detector.dllLoaded, mstscFirst ? 1 : 0);
+    // The host side takes the session's component without walking.
+    for (const wchar_t* session : {L"RDP", L"AWS"}) {
+        tst::ScratchHive remote(session);
+        RemoteComponentDetector host;
+        ASSERT_TRUE(host.inRemoteSession);
+        EXPECT_TRUE(host.FindClientProcess()) << session;
+        EXPECT_EQ(host.GetType(), host.SessionType());
+        std::wstring dll;
+        EXPECT_FALSE(host.GetChannelDll(false, dll));
+        EXPECT_EQ(dll, host.SessionType() == RemoteTypeAws ? L"vcbpco.dll" : L"vcbrdp.dll");
+        EXPECT_EQ(std::make_tuple(host.dllLoaded, host.multipleClients), std::make_tuple(-1, false));
+    }
+}
+
+}  // namespace
