@@ -2,7 +2,7 @@
 # in the server, driven by farlinkctl as the product would.
 farlink_add_gtest(dialog_text_tests
   SOURCES dialogs/TextBuildersTest.cpp
-  LIBS farlink_dialogs farlink_detection_testing)
+  LIBS farlink_dialogs farlink_detection_testing farlink_test_seams)
 
 # farlink_add_dialog_test(<name> <test source>): one end-to-end test file with
 # the fixture that stages the machine and runs the server and farlinkctl.
@@ -13,7 +13,7 @@ function(farlink_add_dialog_test name source)
       dialogs/DialogFixture.cpp
       server/ServerProcess.cpp
       shared/ClientDoubles.cpp
-    LIBS farlink_detection_testing psapi version shell32 ole32
+    LIBS farlink_detection_testing farlink_test_seams psapi version shell32 ole32
     DEPENDS FarlinkUI farlinkctl client_double plugin_double Lingua lingua_catalogues
     TIMEOUT 600)
 endfunction()

@@ -1,6 +1,6 @@
 // The cloud instance probe: the product UUID rule, the metadata check against a
-// loopback server, the loopback-only guard, and WMI and the COM apartment as
-// Wine really answers them. No request ever leaves 127.0.0.1.
+// loopback server, the metadata URLs the test build allows, and WMI and the COM
+// apartment as Wine really answers them. No request ever leaves 127.0.0.1.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -54,25 +54,23 @@ TEST(CloudProbe, Ec2UuidAndReachableMetadataMakeAws) {
     }
 }
 
-TEST(CloudProbe, LoopbackOnlyGuardRefusesTheRealAddress) {
+TEST(CloudProbe, MetadataUrlStaysOnLoopback) {
     // Never opened here: only the URL the check would use is looked at.
     wchar_t url[sharedfarlink::kMetadataUrlChars];
-    ASSERT_EQ(L"1", session_testing::GetVariable(L"FARLINK_TEST_LOOPBACK_ONLY"));
-    EXPECT_FALSE(sharedfarlink::GetMetadataUrl(url));
-    EXPECT_EQ(L'\0', url[0]);
-
-    ::SetEnvironmentVariableW(L"FARLINK_TEST_LOOPBACK_ONLY", nullptr);
-    bool production = sharedfarlink::GetMetadataUrl(url);
-    ::SetEnvironmentVariableW(L"FARLINK_TEST_LOOPBACK_ONLY", L"1");
-    ASSERT_TRUE(production);
-    EXPECT_STREQ(L"http://169.254.169.254/latest/dynamic/instance-identity/document", url);
+    ASSERT_TRUE(sharedfarlink::GetMetadataUrl(url)) << "the test build's dead loopback origin";
+    EXPECT_STREQ(L"http://127.0.0.1:9/latest/dynamic/instance-identity/document", url);
 
     ScopedMetadataOriginOverride loopback(L"http://127.0.0.1:8123");
     ASSERT_TRUE(sharedfarlink::GetMetadataUrl(url));
     EXPECT_STREQ(L"http://127.0.0.1:8123/latest/dynamic/instance-identity/document", url);
 
+    const std::wstring tooLong = L"http://127.0.0.1/" + std::wstring(60, L'x');
+    ScopedMetadataOriginOverride longOrigin(tooLong.c_str());
+    EXPECT_FALSE(sharedfarlink::GetMetadataUrl(url));
+
     ScopedMetadataOriginOverride elsewhere(L"http://10.0.0.1");
     EXPECT_FALSE(sharedfarlink::GetMetadataUrl(url));
+    EXPECT_EQ(L'\0', url[0]);
 }
 
 TEST(CloudProbe, LoopbackUrlRecognition) {

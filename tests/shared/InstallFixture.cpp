@@ -4,7 +4,7 @@
 #include <shlobj.h>
 
 #include "common/TestPaths.h"
-#include "shared/Farlink/IsWow64.h"
+#include "common/TestSeams.h"
 #include "win/RegKey.h"
 
 namespace detection_tests {

@@ -16,10 +16,10 @@
 
 #include "common/LoopbackHttpServer.h"
 #include "common/RegistryOverride.h"
+#include "common/TestSeams.h"
 #include "common/TestPaths.h"
 #include "shared/Farlink/RemoteType.h"
 #include "shared/Farlink/SessionBuffer.h"
-#include "shared/Farlink/SessionFacts.h"
 #include "shared/Farlink/SessionProbe.h"
 #include "shared/SessionTestSupport.h"
 

@@ -10,10 +10,6 @@ namespace session_testing {
 
 namespace {
 
-// Refuses any metadata URL off 127.0.0.1, whatever a test forgets.
-[[maybe_unused]] const bool kLoopbackOnly =
-    ::SetEnvironmentVariableW(L"FARLINK_TEST_LOOPBACK_ONLY", L"1");
-
 // The prefix points the proxy at a dead loopback port and exempts nothing. The
 // URL moniker reads the proxy settings once per process, at its first HTTP
 // request. So the first request is made here, before any test, while a

@@ -1,12 +1,12 @@
 #pragma once
 // What the session and cloud probe tests share. Every program that links
-// SessionTestSupport.cpp refuses metadata URLs off 127.0.0.1 and routes every
-// other address to a dead loopback proxy.
+// SessionTestSupport.cpp routes every address but 127.0.0.1 to a dead
+// loopback proxy; the test seams already refuse metadata origins off it.
 #include <windows.h>
 
 #include <string>
 
-#include "shared/Farlink/CloudProbeOverrides.h"
+#include "common/TestSeams.h"
 #include "win/RegKey.h"
 
 namespace session_testing {

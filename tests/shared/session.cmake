@@ -28,6 +28,6 @@ farlink_add_gtest(session_probe_tests
     shared/CloudProbeTest.cpp
     shared/SessionTestSupport.cpp
     common/LoopbackHttpServer.cpp
-  LIBS farlink_session ws2_32
+  LIBS farlink_session farlink_test_seams ws2_32
   DEPENDS double_wfapi double_wfapi_noexports double_wfapi_nofree
           double_vdpbridge double_vdpbridge_nofree)
