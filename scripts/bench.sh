@@ -11,7 +11,6 @@ source "$root/scripts/wine-session.sh"
 run_dir="$root/build/runs/bench-$$"
 trap 'wine_session_stop; rm -rf "$run_dir"' EXIT
 wine_session_start "$run_dir"
-export FARLINK_TEST_LOOPBACK_ONLY=1
 
 bin="$root/build/x86_64/bin"
 wine "$bin/FarlinkUI.exe" /RegServer

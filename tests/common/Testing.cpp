@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 
-#include "shared/Farlink/IsWow64.h"
+#include "common/TestSeams.h"
 #include "win/RegKey.h"
 
 namespace tst {

@@ -19,10 +19,10 @@
 
 #include "common/Testing.h"
 #include "shared/Farlink/CAwsSupport.h"
-#include "shared/Farlink/CloudProbeOverrides.h"
+#include "common/TestSeams.h"
+#include "shared/Farlink/CloudProbeSeams.h"
 #include "shared/Farlink/RemoteType.h"
 #include "shared/Farlink/SessionBuffer.h"
-#include "shared/Farlink/SessionFacts.h"
 #include "shared/Farlink/SessionProbe.h"
 #include "win/RegKey.h"
 
@@ -413,12 +413,13 @@ TEST(CloudProbe, Ec2UuidAndReachableMetadataMakeAws) {
 
 TEST(CloudProbe, MetadataUrlAndLoopbackRecognition) {
     wchar_t url[sharedfarlink::kMetadataUrlChars];  // never opened here
-    // The real address only while the loopback-only guard is lifted.
-    ::SetEnvironmentVariableW(L"FARLINK_TEST_LOOPBACK_ONLY", nullptr);
-    const bool real = sharedfarlink::GetMetadataUrl(url);
-    ::SetEnvironmentVariableW(L"FARLINK_TEST_LOOPBACK_ONLY", L"1");
-    ASSERT_TRUE(real);
-    EXPECT_STREQ(L"http://169.254.169.254/latest/dynamic/instance-identity/document", url);
+    // Without an override the test build's origin is a dead loopback port.
+    ASSERT_TRUE(sharedfarlink::GetMetadataUrl(url));
+    EXPECT_STREQ(L"http://127.0.0.1:9/latest/dynamic/instance-identity/document", url);
+    {
+        sharedfarlink::ScopedMetadataOriginOverride away(L"http://10.0.0.1");
+        EXPECT_FALSE(sharedfarlink::GetMetadataUrl(url)) << "only loopback origins in tests";
+    }
     sharedfarlink::ScopedMetadataOriginOverride loopback(L"http://127.0.0.1:8123");
     ASSERT_TRUE(sharedfarlink::GetMetadataUrl(url));
     EXPECT_STREQ(L"http://127.0.0.1:8123/latest/dynamic/instance-identity/document", url);

@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "shared/Farlink/CloudProbeOverrides.h"
+#include "shared/Farlink/CloudProbeSeams.h"
 
 namespace sharedfarlink {
 
@@ -27,7 +27,26 @@ bool BeginsWithEc2(const VARIANT& uuid) {
     return text[0] == L'E' && text[1] == L'C' && text[2] == L'2';
 }
 
+class WmiProductUuidSource final : public ProductUuidSource {
+public:
+    HRESULT ReadProductUuid(VARIANT* uuid) override {
+        CWmiSupport wmi;
+        win::Bstr nameSpace(L"ROOT\\CIMV2");
+        if (nameSpace.IsNull()) return E_OUTOFMEMORY;
+        HRESULT hr = wmi.Connect(std::move(nameSpace));
+        if (FAILED(hr)) return hr;
+        win::Bstr query = AsciiToBstr(kUuidQuery);
+        if (query.IsNull()) return E_OUTOFMEMORY;
+        return wmi.QueryProperty(query, L"UUID", uuid);
+    }
+};
+
 }  // namespace
+
+ProductUuidSource& SystemProductUuidSource() {
+    static WmiProductUuidSource source;
+    return source;
+}
 
 CAwsSupport::~CAwsSupport() = default;
 
@@ -36,25 +55,11 @@ bool CAwsSupport::IsAwsInstance() {
     return CheckInstanceMetadata() == 0;
 }
 
-HRESULT CAwsSupport::ReadProductUuid(VARIANT* uuid) {
-    if (ProductUuidSource* source = ProductUuidOverride()) return source->ReadProductUuid(uuid);
-    win::Bstr nameSpace(L"ROOT\\CIMV2");
-    if (nameSpace.IsNull()) return E_OUTOFMEMORY;
-    HRESULT hr = Connect(std::move(nameSpace));
-    if (FAILED(hr)) return hr;
-    win::Bstr query = AsciiToBstr(kUuidQuery);
-    if (query.IsNull()) return E_OUTOFMEMORY;
-    return QueryProperty(query, L"UUID", uuid);
-}
-
 int CAwsSupport::CheckEc2Uuid() {
     win::Variant uuid;
-    HRESULT hr = ReadProductUuid(uuid.Get());
-    int result = 1;
-    if (FAILED(hr)) result = hr;
-    else if (BeginsWithEc2(uuid.Ref())) result = 0;
-    Disconnect();
-    return result;
+    HRESULT hr = CurrentProductUuidSource().ReadProductUuid(uuid.Get());
+    if (FAILED(hr)) return hr;
+    return BeginsWithEc2(uuid.Ref()) ? 0 : 1;
 }
 
 int CAwsSupport::CheckInstanceMetadata() {

@@ -20,9 +20,6 @@ public:
 
     // 0 when the instance-identity document opens, 1 when not.
     int CheckInstanceMetadata();
-
-private:
-    HRESULT ReadProductUuid(VARIANT* uuid);
 };
 
 }  // namespace sharedfarlink

@@ -3,11 +3,10 @@
 namespace sharedfarlink {
 
 // IsWow64Process on the own process; false when the call fails.
-bool IsWow64();
+bool SystemIsWow64();
 
-// Tests run as a 64-bit process, where the answer is always false; this lets
-// them walk the 64-bit-Windows paths as well. 1 or 0 forces the answer, -1
-// returns to the real one. Not for production code.
-void OverrideIsWow64ForTesting(int answer);
+// Seam: the answer the installation paths use (SystemSeams.cpp in the shipped
+// programs; the tests, a 64-bit process, can also walk the 64-bit-Windows paths).
+bool IsWow64();
 
 }  // namespace sharedfarlink

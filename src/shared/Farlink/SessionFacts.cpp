@@ -4,7 +4,7 @@ namespace sharedfarlink {
 
 namespace {
 
-class SystemSessionFacts final : public SessionFacts {
+class SystemFacts final : public SessionFacts {
 public:
     int RemoteSessionMetric() override { return ::GetSystemMetrics(SM_REMOTESESSION); }
 
@@ -21,18 +21,11 @@ public:
     }
 };
 
-SystemSessionFacts g_systemFacts;
-SessionFacts* g_override = nullptr;
-
 }  // namespace
 
-SessionFacts& CurrentSessionFacts() { return g_override ? *g_override : g_systemFacts; }
-
-ScopedSessionFactsOverride::ScopedSessionFactsOverride(SessionFacts& fake)
-    : previous_(g_override) {
-    g_override = &fake;
+SessionFacts& SystemSessionFacts() {
+    static SystemFacts facts;
+    return facts;
 }
-
-ScopedSessionFactsOverride::~ScopedSessionFactsOverride() { g_override = previous_; }
 
 }  // namespace sharedfarlink

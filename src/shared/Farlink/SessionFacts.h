@@ -1,8 +1,8 @@
 #pragma once
 // The facts about the own session that a test machine cannot present: whether
 // the session is remote, the terminal-services session information and the
-// session id of the process. Production always asks the system; tests install
-// a fake with ScopedSessionFactsOverride. The vendor libraries and the
+// session id of the process. The shipped programs ask the system; the tests
+// link definitions that can answer from a fake. The vendor libraries and the
 // registry are not behind this seam: tests use real doubles and scratch hives.
 #include <windows.h>
 #include <wtsapi32.h>
@@ -26,20 +26,10 @@ public:
     virtual BOOL SessionIdOfProcess(DWORD processId, DWORD* sessionId) = 0;
 };
 
-// The facts in force: the system's, or a test's fake while one is installed.
+// The system's answers.
+SessionFacts& SystemSessionFacts();
+
+// Seam: the facts the probe uses (SystemSeams.cpp in the shipped programs).
 SessionFacts& CurrentSessionFacts();
-
-// Installs a fake for its lifetime (tests only; not thread-safe, restore order
-// is last in, first out).
-class ScopedSessionFactsOverride {
-public:
-    explicit ScopedSessionFactsOverride(SessionFacts& fake);
-    ~ScopedSessionFactsOverride();
-    ScopedSessionFactsOverride(const ScopedSessionFactsOverride&) = delete;
-    ScopedSessionFactsOverride& operator=(const ScopedSessionFactsOverride&) = delete;
-
-private:
-    SessionFacts* previous_;
-};
 
 }  // namespace sharedfarlink

@@ -9,7 +9,7 @@ add_library(farlink_session STATIC
   SessionProbe.cpp
   CWmiSupport.cpp
   CAwsSupport.cpp
-  CloudProbeOverrides.cpp
+  CloudProbeSeams.cpp
 )
 target_link_libraries(farlink_session PUBLIC
   farlink_win wtsapi32 user32 advapi32 urlmon ole32 oleaut32 wbemuuid uuid)

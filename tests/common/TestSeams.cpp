@@ -1,27 +1,43 @@
-#include "shared/Farlink/CloudProbeOverrides.h"
+#include "common/TestSeams.h"
 
+#include <atomic>
 #include <cwchar>
 
 namespace sharedfarlink {
 
 namespace {
 
-// The link-local instance-metadata service, plain HTTP.
-const wchar_t kMetadataOrigin[] = L"http://169.254.169.254";
-const wchar_t kDocumentPath[] = L"/latest/dynamic/instance-identity/document";
+// Port 9 (discard): nothing listens there, so a forgotten switch fails fast.
+const wchar_t kDeadOrigin[] = L"http://127.0.0.1:9";
 
+SessionFacts* g_facts = nullptr;
 ProductUuidSource* g_uuidSource = nullptr;
 const wchar_t* g_metadataOrigin = nullptr;
-
-bool LoopbackOnly() {
-    wchar_t value[4] = {};
-    DWORD length = ::GetEnvironmentVariableW(L"FARLINK_TEST_LOOPBACK_ONLY", value, 4);
-    return length == 1 && value[0] == L'1';
-}
+std::atomic<int> g_wow64{-1};
 
 }  // namespace
 
-ProductUuidSource* ProductUuidOverride() { return g_uuidSource; }
+SessionFacts& CurrentSessionFacts() { return g_facts ? *g_facts : SystemSessionFacts(); }
+
+ProductUuidSource& CurrentProductUuidSource() {
+    return g_uuidSource ? *g_uuidSource : SystemProductUuidSource();
+}
+
+const wchar_t* MetadataOrigin() {
+    const wchar_t* origin = g_metadataOrigin ? g_metadataOrigin : kDeadOrigin;
+    return IsLoopbackHttpUrl(origin) ? origin : nullptr;
+}
+
+bool IsWow64() {
+    int forced = g_wow64.load();
+    return forced >= 0 ? forced != 0 : SystemIsWow64();
+}
+
+ScopedSessionFactsOverride::ScopedSessionFactsOverride(SessionFacts& fake) : previous_(g_facts) {
+    g_facts = &fake;
+}
+
+ScopedSessionFactsOverride::~ScopedSessionFactsOverride() { g_facts = previous_; }
 
 ScopedProductUuidOverride::ScopedProductUuidOverride(ProductUuidSource& source)
     : previous_(g_uuidSource) {
@@ -37,6 +53,8 @@ ScopedMetadataOriginOverride::ScopedMetadataOriginOverride(const wchar_t* origin
 
 ScopedMetadataOriginOverride::~ScopedMetadataOriginOverride() { g_metadataOrigin = previous_; }
 
+void OverrideIsWow64ForTesting(int answer) { g_wow64.store(answer < 0 ? -1 : (answer != 0 ? 1 : 0)); }
+
 bool IsLoopbackHttpUrl(const wchar_t* url) {
     static const wchar_t kPrefix[] = L"http://127.0.0.1";
     const size_t prefixLength = std::wcslen(kPrefix);
@@ -50,17 +68,6 @@ bool IsLoopbackHttpUrl(const wchar_t* url) {
         if (rest == digits) return false;
     }
     return *rest == L'\0' || *rest == L'/';
-}
-
-bool GetMetadataUrl(wchar_t (&url)[kMetadataUrlChars]) {
-    std::wmemset(url, L'\0', kMetadataUrlChars);
-    const wchar_t* origin = g_metadataOrigin ? g_metadataOrigin : kMetadataOrigin;
-    if (std::wcslen(origin) + std::wcslen(kDocumentPath) >= static_cast<size_t>(kMetadataUrlChars))
-        return false;
-    if (LoopbackOnly() && !IsLoopbackHttpUrl(origin)) return false;
-    std::wcscpy(url, origin);
-    std::wcscat(url, kDocumentPath);
-    return true;
 }
 
 }  // namespace sharedfarlink
