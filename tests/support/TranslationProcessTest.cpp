@@ -242,8 +242,8 @@ TEST(MoCatalog, FindsMsgfmtEntriesByContextAndMsgid) {
         {"", nullptr},  // the header is no translation
     };
     for (const auto& [key, expected] : cases) {
-        const std::wstring* text = catalogue.Find(key);
-        EXPECT_EQ(text ? *text : L"(none)", expected ? expected : L"(none)") << key;
+        const wchar_t* text = catalogue.Find(key);
+        EXPECT_EQ(std::wstring(text ? text : L"(none)"), expected ? expected : L"(none)") << key;
     }
 }
 
@@ -275,7 +275,7 @@ TEST(MoCatalog, SurvivesEveryTruncationAndRandomDamage) {
 TEST(MoCatalog, MissingFileOrFolderIsNoCatalogue) {
     MoCatalog catalogue;
     EXPECT_FALSE(catalogue.LoadFile(L"C:\\no\\such\\folder\\FarlinkUI.mo"));
-    EXPECT_FALSE(catalogue.LoadFile(testing_support::ExeDir()));
+    EXPECT_FALSE(catalogue.LoadFile(testing_support::ExeDir().c_str()));
 }
 
 }  // namespace
