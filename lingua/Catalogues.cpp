@@ -1,13 +1,23 @@
 #include "Catalogues.h"
 
+#include <cwchar>
+
 namespace lingua {
 
-const MoCatalog& Catalogues::Get(const std::wstring& path) {
-    auto found = byPath_.find(path);
-    if (found != byPath_.end()) return *found->second;
-    auto catalogue = std::make_unique<MoCatalog>();
-    catalogue->LoadFile(path);
-    return *byPath_.emplace(path, std::move(catalogue)).first->second;
+const MoCatalog* Catalogues::Get(const wchar_t* path) {
+    // Compared exactly: two spellings of one file are two catalogues, which
+    // costs memory but never a wrong answer.
+    Opened* found = opened_.FindFirst(
+        [path](const Opened& opened) { return std::wcscmp(opened.path.data(), path) == 0; });
+    if (found) return &found->catalogue;
+    Opened* added = opened_.PushFront();
+    if (!added) return nullptr;
+    if (!JoinWide({path}, &added->path) ||
+        (!added->catalogue.LoadFile(path) && added->catalogue.LackedMemory())) {
+        opened_.PopFront();
+        return nullptr;
+    }
+    return &added->catalogue;
 }
 
 }  // namespace lingua

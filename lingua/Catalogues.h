@@ -2,22 +2,25 @@
 // Every catalogue the library has opened, keyed by its file path. Catalogues
 // are never dropped: a text handed out stays valid for the life of the
 // process, even after the language or a folder binding changes.
-#include <map>
-#include <memory>
-#include <string>
-
+#include "GrowingList.h"
 #include "MoCatalog.h"
+#include "Text.h"
 
 namespace lingua {
 
 class Catalogues {
 public:
     // The catalogue at `path`, read on first use. A missing, unreadable or
-    // corrupt file gives an empty catalogue, which is remembered like any other.
-    const MoCatalog& Get(const std::wstring& path);
+    // corrupt file gives an empty catalogue, which is remembered like any
+    // other; null only when memory is short, and then nothing is remembered.
+    const MoCatalog* Get(const wchar_t* path);
 
 private:
-    std::map<std::wstring, std::unique_ptr<MoCatalog>> byPath_;
+    struct Opened {
+        WideText path;
+        MoCatalog catalogue;
+    };
+    GrowingList<Opened> opened_;
 };
 
 }  // namespace lingua

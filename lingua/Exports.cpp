@@ -1,17 +1,14 @@
 // The library's only entry point. Lingua.def exports it under its plain name,
 // without the "@N" or "_" that 32-bit conventions would add.
-#include <new>
-
 #include "Lingua.h"
 
 namespace {
 
-LinguaInterface* CreateInstance() {
-    try {
-        return new lingua::Lingua;
-    } catch (...) {
-        return nullptr;
-    }
+// Runs once however many threads ask first; a failed allocation is
+// remembered like a success, as the program asks only once anyway.
+BOOL CALLBACK CreateInstance(PINIT_ONCE, PVOID, PVOID* instance) {
+    *instance = lingua::HeapNew<lingua::Lingua>();
+    return TRUE;
 }
 
 }  // namespace
@@ -20,6 +17,8 @@ extern "C" LinguaInterface* __cdecl GetLinguaInterface() {
     // Made on first call and deliberately never destroyed: the program keeps
     // the pointer for the life of the process and never releases it, and
     // texts it has been given must not die with a DLL-detach destructor.
-    static LinguaInterface* const instance = CreateInstance();
-    return instance;
+    static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
+    void* instance = nullptr;
+    if (!::InitOnceExecuteOnce(&once, CreateInstance, nullptr, &instance)) return nullptr;
+    return static_cast<lingua::Lingua*>(instance);
 }

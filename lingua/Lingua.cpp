@@ -7,31 +7,28 @@ namespace lingua {
 namespace {
 
 // Domain names are file names: compared as Windows compares them.
-bool SameName(const std::wstring& a, const wchar_t* b) {
-    return ::CompareStringOrdinal(a.c_str(), -1, b, -1, TRUE) == CSTR_EQUAL;
+bool SameName(const wchar_t* a, const wchar_t* b) {
+    return ::CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
 }
+
+bool IsEmpty(const wchar_t* text) { return !text || !*text; }
 
 }  // namespace
 
-std::wstring Lingua::CataloguePath(const std::wstring& folder, const std::wstring& language,
-                                   const std::wstring& domain) {
-    if (folder.empty() || language.empty() || domain.empty()) return {};
-    return folder + L"\\" + language + L"\\lc_messages\\" + domain + L".mo";
-}
-
 const wchar_t* Lingua::GetLanguage() {
     win::AutoLock guard(lock_);
-    return languages_.back().c_str();
+    const WideText* language = languages_.Front();
+    return language ? language->data() : L"";
 }
 
 void Lingua::SetLanguage(const wchar_t* languageCode) {
-    try {
-        win::AutoLock guard(lock_);
-        std::wstring language = languageCode ? languageCode : L"";
-        if (language != languages_.back()) languages_.push_back(std::move(language));
-    } catch (...) {
-        // Out of memory: the language stays as it was.
-    }
+    win::AutoLock guard(lock_);
+    const WideText* current = languages_.Front();
+    const wchar_t* language = languageCode ? languageCode : L"";
+    if (std::wcscmp(language, current ? current->data() : L"") == 0) return;
+    // Out of memory: the language stays as it was.
+    WideText* added = languages_.PushFront();
+    if (added && !JoinWide({language}, added)) languages_.PopFront();
 }
 
 void Lingua::SetFlag(int flags) {
@@ -40,24 +37,18 @@ void Lingua::SetFlag(int flags) {
 }
 
 void Lingua::BindDomain(const wchar_t* domain, const wchar_t* folder) {
-    if (!domain || !*domain) return;
-    try {
-        win::AutoLock guard(lock_);
-        for (auto it = bindings_.begin(); it != bindings_.end(); ++it) {
-            if (SameName(it->domain, domain)) {
-                bindings_.erase(it);
-                break;
-            }
-        }
-        bindings_.push_back({domain, folder ? folder : L""});
-    } catch (...) {
-    }
+    if (IsEmpty(domain)) return;
+    win::AutoLock guard(lock_);
+    // Out of memory: the bindings stay as they were.
+    Binding* added = bindings_.PushFront();
+    if (added && !(JoinWide({domain}, &added->domain) && JoinWide({folder}, &added->folder)))
+        bindings_.PopFront();
 }
 
 const wchar_t* Lingua::GetDomainFolder(const wchar_t* domain) {
     win::AutoLock guard(lock_);
     const Binding* binding = FindBinding(domain);
-    return binding ? binding->folder.c_str() : nullptr;
+    return binding ? binding->folder.data() : nullptr;
 }
 
 // Catalogues are read from the bound folders only: the module is not needed.
@@ -66,38 +57,34 @@ void Lingua::SetModule(HMODULE, int, int) {}
 const wchar_t* Lingua::Lookup(const wchar_t* domain, const wchar_t* context,
                               const wchar_t* msgid) {
     if (!msgid) return nullptr;
-    const wchar_t* text = nullptr;
-    bool nullWhenUnknown = true;
-    try {
-        win::AutoLock guard(lock_);
-        nullWhenUnknown = (flags_ & kLinguaNullWhenUnknown) != 0;
-        text = FindTranslation(domain, context, msgid);
-    } catch (...) {
-        text = nullptr;
-    }
+    win::AutoLock guard(lock_);
+    const wchar_t* text = FindTranslation(domain, context, msgid);
     if (text) return text;
-    return nullWhenUnknown ? nullptr : msgid;
+    return (flags_ & kLinguaNullWhenUnknown) ? nullptr : msgid;
 }
 
 const Lingua::Binding* Lingua::FindBinding(const wchar_t* domain) const {
-    if (!domain) return bindings_.empty() ? nullptr : &bindings_.back();
-    for (const Binding& binding : bindings_)
-        if (SameName(binding.domain, domain)) return &binding;
-    return nullptr;
+    if (!domain) return bindings_.Front();
+    return bindings_.FindFirst(
+        [domain](const Binding& binding) { return SameName(binding.domain.data(), domain); });
 }
 
 const wchar_t* Lingua::FindTranslation(const wchar_t* domain, const wchar_t* context,
                                        const wchar_t* msgid) {
     const Binding* binding = FindBinding(domain);
-    if (!binding) return nullptr;
-    std::wstring path = CataloguePath(binding->folder, languages_.back(), binding->domain);
-    if (path.empty()) return nullptr;
-    // gettext's key for a message with a context: msgctxt, EOT, msgid.
-    std::string key;
-    if (context && *context) key = WideToUtf8(context) + '\x04';
-    key += WideToUtf8(msgid);
-    const std::wstring* text = catalogues_.Get(path).Find(key);
-    return text ? text->c_str() : nullptr;
+    const WideText* language = languages_.Front();
+    if (!binding || !language || IsEmpty(binding->folder.data()) || IsEmpty(language->data()))
+        return nullptr;
+    WideText path;
+    if (!JoinWide({binding->folder.data(), L"\\", language->data(), L"\\lc_messages\\",
+                   binding->domain.data(), L".mo"},
+                  &path))
+        return nullptr;
+    const MoCatalog* catalogue = catalogues_.Get(path.data());
+    HeapArray<char> key;
+    size_t keyLength = 0;
+    if (!catalogue || !MessageKey(context, msgid, &key, &keyLength)) return nullptr;
+    return catalogue->Find({key.data(), keyLength});
 }
 
 }  // namespace lingua

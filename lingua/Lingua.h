@@ -1,11 +1,11 @@
 #pragma once
 // The library's one object: the selected language, the domain bindings and
 // the catalogues read so far. Calls may come from any thread; one lock keeps
-// them apart. No exception leaves a slot: the caller is another module.
-#include <string>
-#include <vector>
-
+// them apart. No exception leaves a slot: the library is built without them,
+// and a failed allocation means "no translation" or "nothing changed".
 #include "Catalogues.h"
+#include "GrowingList.h"
+#include "Text.h"
 #include "lingua/LinguaInterface.h"
 #include "win/Lock.h"
 
@@ -22,15 +22,10 @@ public:
     const wchar_t* __thiscall Lookup(const wchar_t* domain, const wchar_t* context,
                                      const wchar_t* msgid) override;
 
-    // "<folder>\<language>\lc_messages\<domain>.mo"; empty when the folder or
-    // the language is empty.
-    static std::wstring CataloguePath(const std::wstring& folder, const std::wstring& language,
-                                      const std::wstring& domain);
-
 private:
     struct Binding {
-        std::wstring domain;
-        std::wstring folder;
+        WideText domain;
+        WideText folder;
     };
 
     // The binding of `domain` (null: the one bound last), or null.
@@ -39,10 +34,13 @@ private:
                                    const wchar_t* msgid);
 
     win::Lock lock_;
-    // Kept for the life of the process, as GetLanguage hands out its text.
-    std::vector<std::wstring> languages_{std::wstring()};
+    // Every language selected, the current one first; none is "". Kept for the
+    // life of the process, as GetLanguage hands out their texts.
+    GrowingList<WideText> languages_;
     int flags_ = 0;
-    std::vector<Binding> bindings_;  // in binding order, the last bound last
+    // Newest first. A domain bound again gets a new entry in front, which
+    // hides the old one: a folder text handed out earlier stays valid.
+    GrowingList<Binding> bindings_;
     Catalogues catalogues_;
 };
 

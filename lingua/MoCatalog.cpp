@@ -15,120 +15,155 @@ namespace {
 constexpr uint32_t kMagic = 0x950412de;
 constexpr size_t kHeaderSize = 7 * 4;
 
-uint32_t ReadU32(const std::string& bytes, size_t at) {
+uint32_t ReadU32(const char* bytes, size_t at) {
     uint32_t value = 0;
-    std::memcpy(&value, bytes.data() + at, 4);
+    std::memcpy(&value, bytes + at, 4);
     return value;
 }
 
-// Reads `count` (length, offset) pairs at `tableOffset`, each string checked
-// against the data size. 64-bit sums: a 32-bit offset plus length can wrap.
-bool ReadTable(const std::string& bytes, uint32_t count, uint32_t tableOffset,
-               std::vector<uint32_t>* lengths, std::vector<uint32_t>* offsets) {
+// The text up to its first NUL.
+std::string_view UpToNul(const char* text, size_t length) {
+    const void* nul = std::memchr(text, 0, length);
+    return {text, nul ? static_cast<size_t>(static_cast<const char*>(nul) - text) : length};
+}
+
+// Whether `count` (length, offset) pairs at `tableOffset`, and every string
+// they name, lie within the data. 64-bit sums: a 32-bit offset plus length
+// can wrap.
+bool TableFits(const HeapArray<char>& bytes, uint32_t count, uint32_t tableOffset) {
     const uint64_t size = bytes.size();
     if (uint64_t{tableOffset} + uint64_t{count} * 8 > size) return false;
-    lengths->resize(count);
-    offsets->resize(count);
     for (uint32_t i = 0; i < count; ++i) {
         size_t at = size_t{tableOffset} + size_t{i} * 8;
-        uint32_t length = ReadU32(bytes, at);
-        uint32_t offset = ReadU32(bytes, at + 4);
-        if (uint64_t{offset} + uint64_t{length} > size) return false;
-        (*lengths)[i] = length;
-        (*offsets)[i] = offset;
+        if (uint64_t{ReadU32(bytes.data(), at + 4)} + ReadU32(bytes.data(), at) > size)
+            return false;
     }
     return true;
+}
+
+// String i of a table TableFits() has accepted, up to its first NUL (a plural
+// entry stores its forms one after another; the first is the one used).
+std::string_view TableString(const HeapArray<char>& bytes, uint32_t tableOffset, uint32_t i) {
+    size_t at = size_t{tableOffset} + size_t{i} * 8;
+    return UpToNul(bytes.data() + ReadU32(bytes.data(), at + 4), ReadU32(bytes.data(), at));
+}
+
+// UTF-16 units of UTF-8 `text`, invalid sequences counted as U+FFFD; 0 for
+// none. Into `out` when given.
+int ToWide(std::string_view text, wchar_t* out, int room) {
+    if (text.empty()) return 0;
+    return ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out,
+                                 room);
 }
 
 }  // namespace
 
-std::wstring Utf8ToWide(std::string_view text) {
-    if (text.empty()) return {};
-    int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0);
-    if (length <= 0) return {};
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0],
-                          length);
-    return wide;
+void MoCatalog::Clear() {
+    bytes_.Clear();
+    entries_.Clear();
+    texts_.Clear();
+    lackedMemory_ = false;
 }
 
-std::string WideToUtf8(const wchar_t* text) {
-    if (!text || !*text) return {};
-    int length = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1) return {};
-    std::string narrow(static_cast<size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, &narrow[0], length, nullptr, nullptr);
-    narrow.resize(static_cast<size_t>(length - 1));
-    return narrow;
-}
-
-bool MoCatalog::Parse(std::string bytes) {
-    bytes_.clear();
-    originals_.clear();
-    translations_.clear();
+bool MoCatalog::Parse(std::string_view bytes) {
+    Clear();
     if (bytes.size() < kHeaderSize || bytes.size() > kMaxFileSize) return false;
+    HeapArray<char> copy;
+    if (!copy.Allocate(bytes.size())) {
+        lackedMemory_ = true;
+        return false;
+    }
+    std::memcpy(copy.data(), bytes.data(), bytes.size());
+    return Adopt(&copy);
+}
 
-    if (ReadU32(bytes, 0) != kMagic) return false;
+bool MoCatalog::LoadFile(const wchar_t* path) {
+    Clear();
+    win::ScopedHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    LARGE_INTEGER size = {};
+    if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart < LONGLONG{kHeaderSize} ||
+        size.QuadPart > LONGLONG{kMaxFileSize})
+        return false;
+    HeapArray<char> bytes;
+    if (!bytes.Allocate(static_cast<size_t>(size.QuadPart))) {
+        lackedMemory_ = true;
+        return false;
+    }
+    DWORD read = 0;
+    if (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+        read != bytes.size())
+        return false;
+    return Adopt(&bytes);
+}
+
+// Checks and keeps bytes of at least the header's size.
+bool MoCatalog::Adopt(HeapArray<char>* bytes) {
+    const char* data = bytes->data();
+    if (ReadU32(data, 0) != kMagic) return false;
     // Major revisions 0 and 1 share this layout; a later one may not.
-    if ((ReadU32(bytes, 4) >> 16) > 1) return false;
-    uint32_t count = ReadU32(bytes, 8);
-    uint32_t originalsAt = ReadU32(bytes, 12);
-    uint32_t translationsAt = ReadU32(bytes, 16);
-
-    std::vector<uint32_t> origLengths, origOffsets, transLengths, transOffsets;
-    if (!ReadTable(bytes, count, originalsAt, &origLengths, &origOffsets) ||
-        !ReadTable(bytes, count, translationsAt, &transLengths, &transOffsets))
+    if ((ReadU32(data, 4) >> 16) > 1) return false;
+    const uint32_t count = ReadU32(data, 8);
+    const uint32_t originalsAt = ReadU32(data, 12);
+    const uint32_t translationsAt = ReadU32(data, 16);
+    if (!TableFits(*bytes, count, originalsAt) || !TableFits(*bytes, count, translationsAt))
         return false;
 
-    bytes_ = std::move(bytes);
-    originals_.resize(count);
-    for (uint32_t i = 0; i < count; ++i) originals_[i] = {origOffsets[i], origLengths[i]};
-    for (size_t i = 1; i < originals_.size(); ++i) {
+    bytes_ = std::move(*bytes);
+    if (!entries_.Allocate(count)) {
+        Clear();
+        lackedMemory_ = true;
+        return false;
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        size_t at = size_t{originalsAt} + size_t{i} * 8;
+        entries_[i] = {ReadU32(data, at + 4), ReadU32(data, at), kNoText};
+    }
+    for (size_t i = 1; i < count; ++i) {
         if (!(Original(i - 1) < Original(i))) {
-            bytes_.clear();
-            originals_.clear();
+            Clear();
             return false;
         }
     }
-
-    // Converted once, so lookups hand out pointers that never move.
-    translations_.reserve(count);
-    for (uint32_t i = 0; i < count; ++i) {
-        std::string_view text(bytes_.data() + transOffsets[i], transLengths[i]);
-        translations_.push_back(Utf8ToWide(text.substr(0, text.find('\0'))));
+    if (!ConvertTranslations(translationsAt)) {
+        Clear();
+        lackedMemory_ = true;
+        return false;
     }
     return true;
 }
 
-bool MoCatalog::LoadFile(const std::wstring& path) {
-    Parse({});
-    win::ScopedHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    LARGE_INTEGER size = {};
-    if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
-        static_cast<uint64_t>(size.QuadPart) > kMaxFileSize)
-        return false;
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() &&
-        (!::ReadFile(file.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-         read != bytes.size()))
-        return false;
-    return Parse(std::move(bytes));
+// All translations into one block, sized by a first pass. The block holds at
+// most one unit per byte plus a NUL per entry, so its offsets fit 32 bits.
+bool MoCatalog::ConvertTranslations(uint32_t tableOffset) {
+    const uint32_t count = static_cast<uint32_t>(entries_.size());
+    size_t total = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        int length = ToWide(TableString(bytes_, tableOffset, i), nullptr, 0);
+        if (length > 0) total += static_cast<size_t>(length) + 1;
+    }
+    if (!texts_.Allocate(total)) return false;
+    size_t at = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        std::string_view text = TableString(bytes_, tableOffset, i);
+        int length = ToWide(text, nullptr, 0);
+        if (length <= 0) continue;
+        ToWide(text, texts_.data() + at, length);
+        entries_[i].text = static_cast<uint32_t>(at);
+        at += static_cast<size_t>(length) + 1;  // the NUL is already there
+    }
+    return true;
 }
 
 std::string_view MoCatalog::Original(size_t i) const {
-    std::string_view text(bytes_.data() + originals_[i].offset, originals_[i].length);
-    return text.substr(0, text.find('\0'));
+    return UpToNul(bytes_.data() + entries_[i].offset, entries_[i].length);
 }
 
-const std::wstring* MoCatalog::Find(const std::string& key) const {
+const wchar_t* MoCatalog::Find(std::string_view key) const {
     // Entry 0 is the header, stored under the empty original.
     if (key.empty()) return nullptr;
-    size_t low = 0, high = originals_.size();
+    size_t low = 0, high = entries_.size();
     while (low < high) {
         size_t mid = low + (high - low) / 2;
         std::string_view original = Original(mid);
@@ -137,8 +172,8 @@ const std::wstring* MoCatalog::Find(const std::string& key) const {
         } else if (key < original) {
             high = mid;
         } else {
-            const std::wstring& text = translations_[mid];
-            return text.empty() ? nullptr : &text;
+            uint32_t text = entries_[mid].text;
+            return text == kNoText ? nullptr : texts_.data() + text;
         }
     }
     return nullptr;

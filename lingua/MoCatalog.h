@@ -3,9 +3,9 @@
 // corrupt or truncated file is refused up front instead of being trusted
 // during lookups.
 #include <cstdint>
-#include <string>
 #include <string_view>
-#include <vector>
+
+#include "HeapArray.h"
 
 namespace lingua {
 
@@ -14,38 +14,49 @@ public:
     // Larger files are refused unread; ours are a few kilobytes.
     static constexpr size_t kMaxFileSize = 16u * 1024 * 1024;
 
-    // Takes the bytes of a .mo file. False (and an empty catalogue) when the
-    // header, a table or any string lies outside the data, or when the
-    // originals are not in the sorted order a binary search relies on.
-    bool Parse(std::string bytes);
+    // Takes a copy of the bytes of a .mo file. False (and an empty catalogue)
+    // when the header, a table or any string lies outside the data, when the
+    // originals are not in the strictly rising order a binary search relies
+    // on, or when memory is short.
+    bool Parse(std::string_view bytes);
 
     // Parse() of a file's contents; false when it cannot be read.
-    bool LoadFile(const std::wstring& path);
+    bool LoadFile(const wchar_t* path);
+
+    // Whether the last Parse() or LoadFile() failed for want of memory rather
+    // than for the file: such a failure is worth another try later.
+    bool LackedMemory() const { return lackedMemory_; }
 
     // The translation of `key` (msgctxt "\x04" msgid, UTF-8), or null when the
-    // catalogue has none or an empty one. The pointer lives as long as this
+    // catalogue has none or an empty one. The text lives as long as this
     // catalogue. For a plural entry, its first form.
-    const std::wstring* Find(const std::string& key) const;
+    const wchar_t* Find(std::string_view key) const;
 
-    size_t size() const { return translations_.size(); }
+    size_t size() const { return entries_.size(); }
 
 private:
+    static constexpr uint32_t kNoText = UINT32_MAX;
+
     struct Entry {
-        uint32_t offset;
+        uint32_t offset;  // of the original in bytes_
         uint32_t length;
+        uint32_t text;    // of the translation in texts_, or kNoText
     };
+
+    bool Adopt(HeapArray<char>* bytes);
+    bool ConvertTranslations(uint32_t tableOffset);
+    void Clear();
 
     // The original of entry i, up to its first NUL (a plural entry stores
     // "singular\0plural"; gettext matches the singular).
     std::string_view Original(size_t i) const;
 
-    std::string bytes_;
-    std::vector<Entry> originals_;
-    std::vector<std::wstring> translations_;
+    HeapArray<char> bytes_;
+    HeapArray<Entry> entries_;
+    // Every translation in UTF-16, NUL-terminated, converted once so lookups
+    // hand out pointers that never move.
+    HeapArray<wchar_t> texts_;
+    bool lackedMemory_ = false;
 };
-
-// UTF-8 to UTF-16; invalid sequences become U+FFFD.
-std::wstring Utf8ToWide(std::string_view text);
-std::string WideToUtf8(const wchar_t* text);
 
 }  // namespace lingua

@@ -201,8 +201,8 @@ TEST(MoCatalog, FindsMsgfmtEntriesByContextAndMsgid) {
         {Ctx("Remote channel", "working"), nullptr}, {Ctx("Remote channel status", "work"), nullptr},
         {"RDP channel", nullptr}, {"", nullptr}};  // the header is no translation
     for (const auto& [key, expected] : cases) {
-        const std::wstring* text = catalogue.Find(key);
-        EXPECT_EQ(text ? *text : L"(none)", expected ? expected : L"(none)") << key;
+        const wchar_t* text = catalogue.Find(key);
+        EXPECT_EQ(std::wstring(text ? text : L"(none)"), expected ? expected : L"(none)") << key;
     }
 }
 
@@ -234,7 +234,7 @@ TEST(MoCatalog, SurvivesEveryTruncationAndRandomDamage) {
 TEST(MoCatalog, MissingFileOrFolderIsNoCatalogue) {
     MoCatalog catalogue;
     EXPECT_FALSE(catalogue.LoadFile(L"C:\\no\\such\\folder\\FarlinkUI.mo"));
-    EXPECT_FALSE(catalogue.LoadFile(BesideExe(L"Locale")));
+    EXPECT_FALSE(catalogue.LoadFile(BesideExe(L"Locale").c_str()));
 }
 
 }  // namespace
