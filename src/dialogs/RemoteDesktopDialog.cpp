@@ -3,9 +3,7 @@
 #include <vector>
 
 #include "dialogs/RemoteConnectionStatus.h"
-#include "dialogs/TextFormat.h"
 #include "resources/resource.h"
-#include "support/Translation.h"
 
 namespace dialogs {
 
@@ -56,17 +54,11 @@ void RemoteDesktopDialog::UpdateAuthorization() {
 }
 
 void RemoteDesktopDialog::AddChannelLine(bool& anyNotWorking) {
-    // -1 (cannot tell on this side) shows the line just as 1 does.
-    if (detector.IsClientInstalled(remoteSession) == 0) return;
-    std::wstring name;
-    GetChannelName(detector.GetType(), name);
-    sharedfarlink::TriState files = detector.IsDllInstalled(remoteSession);
-    sharedfarlink::TriState registration = detector.IsRegistered(remoteSession);
-    bool working = files != 0 && registration != 0;
+    std::wstring line;
+    bool working = true;
+    if (!BuildChannelLine(line, working)) return;
     if (!working) anyNotWorking = true;
-    std::wstring state;
-    GetChannelStatusText(working, state);
-    AddListLine(Window(), IDC_CHANNEL_LIST, FormatText(L"%s %s\r\n", {name, state}));
+    AddListLine(Window(), IDC_CHANNEL_LIST, line);
 }
 
 void RemoteDesktopDialog::OnRepair() {
@@ -75,13 +67,9 @@ void RemoteDesktopDialog::OnRepair() {
     sharedfarlink::TriState result = detector.Repair(remoteSession, productCode);
     std::vector<wchar_t> caption(::GetWindowTextLengthW(dialog) + 1, L'\0');
     ::GetWindowTextW(dialog, caption.data(), static_cast<int>(caption.size()));
-    const wchar_t* msgid = nullptr;
-    if (result == 0) msgid = L"An error occurred trying to repair the remote channels.";
-    if (result == 1) msgid = L"The remote channels have been repaired.";
-    if (msgid) {
-        std::wstring text = support::Translate(L"Remote Desktop Repair", msgid);
+    std::wstring text;
+    if (GetRepairResultText(result, text))
         ::MessageBoxW(dialog, text.c_str(), caption.data(), MB_OK);
-    }
     FillChannelList();
 }
 

@@ -128,6 +128,14 @@ void RemoteDialogBase::GetTestTimeText(bool started, std::wstring& text) {
     text = FormatText(L"%s: %s", {label, clock});
 }
 
+bool RemoteDialogBase::GetRepairResultText(sharedfarlink::TriState result, std::wstring& text) {
+    const wchar_t* msgid = nullptr;
+    if (result == 0) msgid = L"An error occurred trying to repair the remote channels.";
+    if (result == 1) msgid = L"The remote channels have been repaired.";
+    text = msgid ? Translate(L"Remote Desktop Repair", msgid) : std::wstring();
+    return msgid != nullptr;
+}
+
 void RemoteDialogBase::UpdateFocusDescription(HWND dialog) {
     const wchar_t kDesktop[] = L"Remote Desktop dialog box";
     const wchar_t kStatus[] = L"Remote Connection Status dialog box";
@@ -162,6 +170,20 @@ void RemoteDialogBase::AddListLine(HWND dialog, int controlId, std::wstring line
     ::SendDlgItemMessageW(dialog, controlId, LB_ADDSTRING, 0,
                           reinterpret_cast<LPARAM>(line.c_str()));
     support::LogLine(line);
+}
+
+bool RemoteDialogBase::BuildChannelLine(std::wstring& line, bool& working) {
+    // -1 (cannot tell on this side) shows the line just as 1 does.
+    if (detector.IsClientInstalled(remoteSession) == 0) return false;
+    std::wstring name;
+    GetChannelName(detector.GetType(), name);
+    sharedfarlink::TriState files = detector.IsDllInstalled(remoteSession);
+    sharedfarlink::TriState registration = detector.IsRegistered(remoteSession);
+    working = files != 0 && registration != 0;
+    std::wstring state;
+    GetChannelStatusText(working, state);
+    line = FormatText(L"%s %s\r\n", {name, state});
+    return true;
 }
 
 }  // namespace dialogs

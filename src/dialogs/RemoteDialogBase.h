@@ -30,9 +30,16 @@ public:
     // False (and empty text) for 0, which means "never".
     virtual bool GetTimeAgoText(long long time, std::wstring& text);
     virtual void GetTestTimeText(bool started, std::wstring& text);
+    // False (and empty text) for -1: a repair that found nothing to do says nothing.
+    virtual bool GetRepairResultText(sharedfarlink::TriState result, std::wstring& text);
     // The description line follows the control with the keyboard focus.
     virtual void UpdateFocusDescription(HWND dialog);
     virtual void AddListLine(HWND dialog, int controlId, std::wstring line);
+
+    // The channel-list line, CR LF included, for the component the detector's
+    // MoveNext has just recorded, and whether that channel works. False, and
+    // no line, when its client is not installed; -1 answers count as fine.
+    bool BuildChannelLine(std::wstring& line, bool& working);
 
 protected:
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;

@@ -3,6 +3,7 @@
 // server step by step and prints what happened, one line per event.
 //
 //   farlinkctl [--tester BEHAVIOUR]... STEP...
+//   farlinkctl check|repair [OPTION]...   (no server; see CheckCommand.h)
 //
 // BEHAVIOUR is a comma-separated list of key=value:
 //   name=TEXT  auth=true|false|<16-bit number>  auth-hr=HRESULT  name-hr=HRESULT
@@ -37,6 +38,7 @@
 #include <string>
 #include <vector>
 
+#include "CheckCommand.h"
 #include "ClientTester.h"
 #include "DialogDriver.h"
 #include "ParentWindow.h"
@@ -348,6 +350,7 @@ void Session::WatchExit() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc > 1 && IsCheckCommand(argv[1])) return RunCheckCommand(argc, argv);
     win::ComApartment apartment;
     if (FAILED(apartment.Result())) {
         PrintLine(L"CoInitializeEx -> " + Hex(apartment.Result()));

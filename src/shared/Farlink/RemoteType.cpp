@@ -29,4 +29,11 @@ int ParseRemoteType(const wchar_t* text) {
     return RemoteTypeNone;
 }
 
+const wchar_t* NameOfRemoteType(int type) {
+    for (const RemoteTypeName& entry : kNames) {
+        if (entry.type == type) return entry.name;
+    }
+    return nullptr;
+}
+
 }  // namespace sharedfarlink

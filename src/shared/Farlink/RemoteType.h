@@ -21,4 +21,7 @@ using TriState = int;
 // or a name outside the table.
 int ParseRemoteType(const wchar_t* text);
 
+// The name of `type` as the cache stores it; null for a value outside the table.
+const wchar_t* NameOfRemoteType(int type);
+
 }  // namespace sharedfarlink
