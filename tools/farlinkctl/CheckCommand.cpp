@@ -15,6 +15,7 @@
 #include "shared/Farlink/CInstallSupport.h"
 #include "shared/Farlink/RemoteType.h"
 #include "support/Translation.h"
+#include "win/ComApartment.h"
 
 namespace farlinkctl {
 
@@ -57,21 +58,6 @@ void PrintError(const std::wstring& text) {
     std::fputs(bytes.c_str(), stderr);
     std::fflush(stderr);
 }
-
-class ComApartment {
-public:
-    // The apartment the server's dialog thread runs its detectors in.
-    ComApartment() : result_(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(result_)) ::CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    HRESULT Result() const { return result_; }
-
-private:
-    HRESULT result_;
-};
 
 // The Remote Desktop dialog without its window: the same detector, so the
 // same session probe and cache rules, and the same text builders. Nothing
@@ -198,7 +184,7 @@ std::wstring Json(const Options& options, const std::wstring& session,
 }
 
 int Run(const Options& options) {
-    ComApartment apartment;
+    win::ComApartment apartment;
     if (FAILED(apartment.Result())) {
         PrintError(L"farlinkctl: COM could not be initialized: " + Hex(apartment.Result()));
         return kCouldNotRun;
