@@ -29,9 +29,9 @@ function(farlink_widl target idl)
             -t -h -u
             -H ${gen}/${base}.h -T ${gen}/${base}.tlb -U ${gen}/${base}_i.c
             ${idl}
-    # widl stamps the library with the time of the build; a fixed stamp keeps
-    # two builds of one commit identical.
-    COMMAND perl -0777 -pi -e "s/(Created by WIDL version [0-9.]+ at ).{24}/\${1}Thu Jan  1 00:00:00 1970/"
+    # widl stamps the library with the time of the build, as text and as a
+    # 32-bit number right after it; fixed stamps keep two builds identical.
+    COMMAND perl -0777 -pi -e "s/(Created by WIDL version [0-9.]+ at ).{24}(\\n?WW\\x13\\x00)..../\${1}Thu Jan  1 00:00:00 1970\${2}\\0\\0\\0\\0/s"
             ${gen}/${base}.tlb
     DEPENDS ${idl}
     COMMENT "widl ${base}.idl"
