@@ -10,21 +10,22 @@ namespace {
 // Port 9 (discard): nothing listens there, so a forgotten switch fails fast.
 const wchar_t kDeadOrigin[] = L"http://127.0.0.1:9";
 
-SessionFacts* g_facts = nullptr;
-ProductUuidSource* g_uuidSource = nullptr;
-const wchar_t* g_metadataOrigin = nullptr;
 std::atomic<int> g_wow64{-1};
 
 }  // namespace
 
-SessionFacts& CurrentSessionFacts() { return g_facts ? *g_facts : SystemSessionFacts(); }
+SessionFacts* g_testSessionFacts = nullptr;
+ProductUuidSource* g_testUuidSource = nullptr;
+const wchar_t* g_testMetadataOrigin = nullptr;
+
+SessionFacts& CurrentSessionFacts() { return g_testSessionFacts ? *g_testSessionFacts : SystemSessionFacts(); }
 
 ProductUuidSource& CurrentProductUuidSource() {
-    return g_uuidSource ? *g_uuidSource : SystemProductUuidSource();
+    return g_testUuidSource ? *g_testUuidSource : SystemProductUuidSource();
 }
 
 const wchar_t* MetadataOrigin() {
-    const wchar_t* origin = g_metadataOrigin ? g_metadataOrigin : kDeadOrigin;
+    const wchar_t* origin = g_testMetadataOrigin ? g_testMetadataOrigin : kDeadOrigin;
     return IsLoopbackHttpUrl(origin) ? origin : nullptr;
 }
 
@@ -32,26 +33,6 @@ bool IsWow64() {
     int forced = g_wow64.load();
     return forced >= 0 ? forced != 0 : SystemIsWow64();
 }
-
-ScopedSessionFactsOverride::ScopedSessionFactsOverride(SessionFacts& fake) : previous_(g_facts) {
-    g_facts = &fake;
-}
-
-ScopedSessionFactsOverride::~ScopedSessionFactsOverride() { g_facts = previous_; }
-
-ScopedProductUuidOverride::ScopedProductUuidOverride(ProductUuidSource& source)
-    : previous_(g_uuidSource) {
-    g_uuidSource = &source;
-}
-
-ScopedProductUuidOverride::~ScopedProductUuidOverride() { g_uuidSource = previous_; }
-
-ScopedMetadataOriginOverride::ScopedMetadataOriginOverride(const wchar_t* origin)
-    : previous_(g_metadataOrigin) {
-    g_metadataOrigin = origin;
-}
-
-ScopedMetadataOriginOverride::~ScopedMetadataOriginOverride() { g_metadataOrigin = previous_; }
 
 void OverrideIsWow64ForTesting(int answer) { g_wow64.store(answer < 0 ? -1 : (answer != 0 ? 1 : 0)); }
 

@@ -10,41 +10,35 @@
 
 namespace sharedfarlink {
 
-// Each scoped switch is not thread-safe; restore order is last in, first out.
-class ScopedSessionFactsOverride {
+// The switches' slots (null: the system's answer) and a scoped swap of one;
+// not thread-safe, restored last in, first out.
+extern SessionFacts* g_testSessionFacts;
+extern ProductUuidSource* g_testUuidSource;
+extern const wchar_t* g_testMetadataOrigin;
+
+template <typename T>
+class ScopedOverride {
 public:
-    explicit ScopedSessionFactsOverride(SessionFacts& fake);
-    ~ScopedSessionFactsOverride();
-    ScopedSessionFactsOverride(const ScopedSessionFactsOverride&) = delete;
-    ScopedSessionFactsOverride& operator=(const ScopedSessionFactsOverride&) = delete;
+    ScopedOverride(T*& slot, T* value) : slot_(slot), previous_(slot) { slot = value; }
+    ~ScopedOverride() { slot_ = previous_; }
+    ScopedOverride(const ScopedOverride&) = delete;
+    ScopedOverride& operator=(const ScopedOverride&) = delete;
 
 private:
-    SessionFacts* previous_;
+    T*& slot_;
+    T* previous_;
 };
 
-class ScopedProductUuidOverride {
-public:
-    explicit ScopedProductUuidOverride(ProductUuidSource& source);
-    ~ScopedProductUuidOverride();
-    ScopedProductUuidOverride(const ScopedProductUuidOverride&) = delete;
-    ScopedProductUuidOverride& operator=(const ScopedProductUuidOverride&) = delete;
-
-private:
-    ProductUuidSource* previous_;
+struct ScopedSessionFactsOverride : ScopedOverride<SessionFacts> {
+    explicit ScopedSessionFactsOverride(SessionFacts& fake) : ScopedOverride(g_testSessionFacts, &fake) {}
 };
-
-// Sends the metadata request to `origin` ("http://127.0.0.1:<port>", a loopback
-// server of the test); any other origin leaves none, so no request is made.
-// The text is kept by pointer and must outlive the switch.
-class ScopedMetadataOriginOverride {
-public:
-    explicit ScopedMetadataOriginOverride(const wchar_t* origin);
-    ~ScopedMetadataOriginOverride();
-    ScopedMetadataOriginOverride(const ScopedMetadataOriginOverride&) = delete;
-    ScopedMetadataOriginOverride& operator=(const ScopedMetadataOriginOverride&) = delete;
-
-private:
-    const wchar_t* previous_;
+struct ScopedProductUuidOverride : ScopedOverride<ProductUuidSource> {
+    explicit ScopedProductUuidOverride(ProductUuidSource& fake) : ScopedOverride(g_testUuidSource, &fake) {}
+};
+// Sends the metadata request to `origin`, a loopback server of the test; any
+// other origin leaves none, so no request is made. The text must outlive this.
+struct ScopedMetadataOriginOverride : ScopedOverride<const wchar_t> {
+    explicit ScopedMetadataOriginOverride(const wchar_t* origin) : ScopedOverride(g_testMetadataOrigin, origin) {}
 };
 
 // Tests run as a 64-bit process, where the answer is always false; this lets

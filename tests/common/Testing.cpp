@@ -299,16 +299,12 @@ std::wstring Install::X86Path() const {
 
 void Install::CreatePluginFiles() {
     ASSERT_TRUE(CreateEmptyFile(NativePath()));
-    if (wow64) {
-        ASSERT_TRUE(CreateEmptyFile(X86Path()));
-    }
+    if (wow64) { ASSERT_TRUE(CreateEmptyFile(X86Path())); }
 }
 
 void Install::WriteAddin(const wchar_t* key, const std::wstring& name, int viewEnabled) {
     ASSERT_TRUE(SetString(HKEY_CURRENT_USER, key, L"Name", name));
-    if (viewEnabled >= 0) {
-        ASSERT_TRUE(SetDword(HKEY_CURRENT_USER, key, L"View Enabled", viewEnabled));
-    }
+    if (viewEnabled >= 0) { ASSERT_TRUE(SetDword(HKEY_CURRENT_USER, key, L"View Enabled", viewEnabled)); }
 }
 
 ClientDoubles::ClientDoubles() : dir_(MakeScratchDir(L"clients")) {

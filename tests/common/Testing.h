@@ -1,7 +1,6 @@
 #pragma once
-// What every test program shares: files and programs beside the test, child
-// processes, one set of registry helpers, one staged installation, and the
-// built server and farlinkctl.
+// Shared by every test program: files, child processes, registry helpers, a
+// staged installation, client doubles, the built server and farlinkctl.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -22,9 +21,8 @@ std::string ReadFileBytes(const std::wstring& path);
 bool CreateEmptyFile(const std::wstring& path);  // and the folders on the way
 std::wstring Quote(const std::wstring& path);     // quoted when it holds a blank
 
-// A child process; with `capture` its stdout and stderr go to a pipe, and its
-// stdin is a pipe held open until CloseInput(), so a child waiting for input
-// waits for the test. Killed when the object goes while it still runs.
+// With `capture`, stdout and stderr go to a pipe and stdin is a pipe held open
+// until CloseInput(). Killed when the object goes while it still runs.
 class ChildProcess {
 public:
     ~ChildProcess();
@@ -46,7 +44,7 @@ private:
 // The exit code, or 0xFFFFFFFF when it did not start or end within `ms`.
 DWORD RunAndWait(const std::wstring& commandLine, DWORD ms = 60000, std::string* output = nullptr);
 
-// Registry helpers; `view` may carry a WOW64 flag. Writes create the key.
+// `view` may carry a WOW64 flag. Writes create the key.
 bool SetRaw(HKEY root, const std::wstring& key, const wchar_t* name, DWORD type, const void* data,
             DWORD bytes, REGSAM view = 0);
 bool SetString(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& text,
@@ -67,11 +65,9 @@ extern const wchar_t kHorizonClientKey[];
 extern const wchar_t kTeradiciPluginKey[];
 extern const wchar_t kWorkSpacesCommandKey[];
 
-// HKCU and HKLM of this process mapped onto scratch keys (per process: a
-// server started by COM does not see them), the session cache holding
-// `session` so a detector never runs the cloud check. With `splitViews` the
-// scratch HKLM gets a Wow6432Node child, below which Wine keeps the 32-bit
-// view apart as 64-bit Windows does.
+// This process's HKCU and HKLM mapped onto scratch keys, the session cache
+// holding `session` (no cloud check). With `splitViews` the scratch HKLM gets
+// a Wow6432Node child, below which Wine keeps the 32-bit view apart.
 class ScratchHive {
 public:
     explicit ScratchHive(const wchar_t* session = L"Local", bool splitViews = false);
@@ -86,8 +82,7 @@ private:
     bool split_ = false;
 };
 
-// A string value in whatever registry is current; the previous value (or its
-// absence) comes back when this goes. For the prefix's real registry.
+// A string value set for the object's life, then restored (or deleted).
 class SavedValue {
 public:
     SavedValue(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& text);
@@ -114,11 +109,9 @@ private:
     bool blocked_ = false;
 };
 
-// This product's installation: a version of its own in HKLM with "RDP
-// Support" 1, an empty add-in area in HKCU, and plug-in files under Program
-// Files when asked. In a scratch hive or the real registry; everything goes
-// again with the object. AsWow64() plays 64-bit Windows with %ProgramW6432%
-// at a scratch folder, so the native path differs from the x86 one.
+// This product installed: a fresh version with "RDP Support" 1, no add-in
+// keys, plug-in files when asked; all gone with the object. AsWow64() plays
+// 64-bit Windows with %ProgramW6432% at a scratch folder.
 class Install {
 public:
     Install();
@@ -141,13 +134,13 @@ private:
     std::wstring savedProgramW6432_;
 };
 
-// The client double running under client names from a scratch folder that
-// also holds the plug-in double as vcbrdp.dll, vcbpco.dll and vcbica.dll.
+// The client double under client names, beside the plug-in double as
+// vcbrdp.dll, vcbpco.dll and vcbica.dll.
 class ClientDoubles {
 public:
     ClientDoubles();
     ~ClientDoubles();
-    // With `loadDll` it loads that DLL first; true once it says so.
+    // True once it is ready, having loaded `loadDll` if given.
     bool Start(const std::wstring& exeName, const wchar_t* loadDll = nullptr);
     DWORD Pid(size_t index) const { return children_[index]->Pid(); }
     void StopAll();

@@ -25,9 +25,7 @@ TEST(DialogTexts, TimeAgoShowsTheLargestWholeUnitOnly) {
         {h, L"1 hour"},       {2 * h - 1, L"1 hour"},  {2 * h, L"2 hours"},     {d - 1, L"23 hours"},
         {d, L"1 day"},        {2 * d - 1, L"1 day"},   {2 * d, L"2 days"},      {-5, L"1 second"},
         {-3 * d, L"1 second"}};
-    for (const auto& [seconds, text] : rows) {
-        EXPECT_EQ(dialogs::TimeAgoText(seconds), text) << seconds;
-    }
+    for (const auto& [seconds, text] : rows) { EXPECT_EQ(dialogs::TimeAgoText(seconds), text) << seconds; }
 }
 
 // A dialog-like window with the controls the base writes to.
@@ -177,7 +175,7 @@ protected:
         auto start = std::find_if(lines.rbegin(), lines.rend(),
                                   [](const std::string& l) { return l.rfind("Test started: ", 0) == 0; });
         EXPECT_TRUE(start != lines.rend() && start->size() > 14) << run.output;
-        EXPECT_TRUE(lines.back().rfind("Test completed: ", 0) == 0 && lines.back().size() > 16) << run.output;
+        EXPECT_TRUE(!lines.empty() && lines.back().rfind("Test completed: ", 0) == 0 && lines.back().size() > 16) << run.output;
         if (start == lines.rend() || start == lines.rbegin()) return {};
         return Strings(start.base(), lines.end() - 1);
     }
@@ -321,15 +319,48 @@ TEST_F(Dialogs, EachTesterGetsAHeaderZeroValuesNoLinesAndOneThatCannotStartNothi
 
 TEST_F(Dialogs, WithoutOneClientProcessTheClientMachineLineStandsAlone) {
     for (int clients = 0; clients <= 2; clients += 2) {
-        for (int i = 0; i < clients; ++i) {
-            ASSERT_TRUE(clients_.Start(L"mstsc.exe", L"vcbrdp.dll"));
-        }
+        for (int i = 0; i < clients; ++i) { ASSERT_TRUE(clients_.Start(L"mstsc.exe", L"vcbrdp.dll")); }
         ASSERT_TRUE(tst::WaitForNoServer(15000));
         ClientRun run = StatusReport(L"--tester name=T,status=Link/0/0/0");
         EXPECT_EQ(Body(run), Strings{clients ? "Client machine with multiple server hosts running."
                                            : "Client machine with no remote host running"}) << run.output;
         EXPECT_EQ(tst::CountOf(run.output, "[T] StartConnectionTest"), 0u) << run.output;
     }
+}
+
+// farlinkctl check and repair without a server: exit codes, the dialog's
+// lines and message, JSON, usage errors that change nothing, no log.
+TEST_F(Dialogs, FarlinkctlCheckNamesBrokenChannelsAndRepairFixesThem) {
+    install_.CreatePluginFiles();  // not registered: RDP and Azure do not work
+    const std::wstring log = tst::ServerLogPath(), logFolder = log.substr(0, log.find(L"\\Farlink\\") + 8);
+    tst::RemoveTree(logFolder);
+    const std::string broken = "\"working\":false,\"needsRepair\":true,\"clientInstalled\":null,"
+                               "\"pluginInstalled\":true,\"pluginRegistered\":false}";
+    const struct { const wchar_t* args; DWORD exitCode; std::string output; } steps[] = {
+        {L"check --bogus", 2, "usage: farlinkctl check|repair"}, {L"repair --language", 2, "usage:"},
+        {L"repair json", 2, "usage:"},
+        {L"check", 1, "Azure channel not working\nRDP channel not working\n"},
+        {L"check --json", 1, "{\"command\":\"check\",\"session\":\"Local\",\"allWorking\":false,\"channels\":"
+                             "[{\"line\":\"Azure channel not working\",\"name\":\"Azure channel\",\"type\":\"Azure\","
+                             + broken + ",{\"line\":\"RDP channel not working\",\"name\":\"RDP channel\",\"type\":"
+                             "\"RDP\"," + broken + "]}\n"},
+        {L"repair --language deu", 0, "Die Remotekan\xc3\xa4le wurden repariert.\n"
+                                      "Azure-Kanal funktioniert\nRDP-Kanal funktioniert\n"},
+        {L"check", 0, "Azure channel working\nRDP channel working\n"},
+        {L"repair", 0, "Azure channel working\nRDP channel working\n"}};  // no message: nothing done
+    for (const auto& step : steps) {
+        std::string out;
+        EXPECT_EQ(tst::RunClient(step.args, &out), step.exitCode) << out;
+        out.erase(std::remove(out.begin(), out.end(), '\r'), out.end());
+        if (step.exitCode == 2) {
+            EXPECT_NE(out.find(step.output), std::string::npos) << out;
+            EXPECT_EQ(install_.ReadName(tst::kKelp), L"<missing>");
+        } else {
+            EXPECT_EQ(out, step.output);
+        }
+    }
+    EXPECT_EQ(install_.ReadName(tst::kKelp), install_.NativePath());
+    EXPECT_FALSE(tst::FileExists(logFolder));  // the dialogs' log is the server's alone
 }
 
 unsigned long VisibleAfterMs(const ClientRun& run) {
@@ -389,21 +420,15 @@ TEST_F(Dialogs, AKilledClientsTesterIsDroppedWhileTheOtherStays) {
     ASSERT_EQ(code, 0u) << survivor.Output();
     holder.CloseInput();
     EXPECT_TRUE(holder.Wait(10000));
-    std::vector<std::string> passes;  // each pass's lines, joined
+    Strings passes;  // each pass's headers and links, joined
     for (const std::string& line : ClientRun{0, survivor.Output()}.Lines()) {
         if (line.rfind("Test started: ", 0) == 0) passes.emplace_back();
-        if (!passes.empty()) passes.back() += line + "|";
+        if (!passes.empty() && (line.rfind("---", 0) == 0 || line.rfind("Link", 0) == 0)) passes.back() += line + "|";
     }
-    ASSERT_EQ(passes.size(), 3u) << survivor.Output();
     // Both alive: a header each. Then the count is read before the probe meets
     // the dead tester: still two, only the live one reported. Then one: no header.
-    EXPECT_NE(passes[0].find("|--- Doomed ---|LinkD:|"), std::string::npos) << passes[0];
-    EXPECT_NE(passes[0].find("|--- Survivor ---|LinkS:|"), std::string::npos) << passes[0];
-    EXPECT_NE(passes[1].find("|--- Survivor ---|LinkS:|"), std::string::npos) << passes[1];
-    EXPECT_EQ(passes[1].find("Doomed"), std::string::npos) << passes[1];
-    EXPECT_EQ(passes[1].find("LinkD"), std::string::npos) << passes[1];
-    EXPECT_EQ(passes[2].find("---"), std::string::npos) << passes[2];
-    EXPECT_NE(passes[2].find("|LinkS:|"), std::string::npos) << passes[2];
+    EXPECT_EQ(passes, (Strings{"--- Doomed ---|LinkD:|--- Survivor ---|LinkS:|", "--- Survivor ---|LinkS:|", "LinkS:|"}))
+        << survivor.Output();
 }
 
 // The language of the first request holds for the server's life; an unknown
@@ -426,6 +451,21 @@ TEST_F(Dialogs, TextsComeOutInTheFirstRequestedLanguage) {
         EXPECT_NE(std::find(lines.begin(), lines.end(), rdpLine), lines.end()) << run.output;
         EXPECT_NE(std::find(lines.begin(), lines.end(), noClient), lines.end()) << run.output;
     }
+}
+
+// The log writes each line at once: a killed server has lost none.
+TEST_F(Dialogs, TheLogSurvivesAKilledServer) {
+    InstallWorkingRdp();
+    tst::ChildProcess client;
+    ASSERT_TRUE(tst::StartClient(&client, L"--tester name=T connect show wait-dialog:desktop read:desktop wait-input"));
+    ASSERT_TRUE(client.WaitForOutput("repair=", 60000)) << client.Output();
+    tst::KillServers();
+    client.Kill();
+    EXPECT_EQ(tst::ReadFileBytes(tst::ServerLogPath()),
+              "RDP channel working\r\r\n\r\nAzure channel working\r\r\n\r\n") << client.Output();
+    // Wine may refuse the next activations of a killed server's class.
+    std::string out;
+    for (int i = 0; i < 3 && tst::RunClient(L"pid release", &out) != 0; ++i) ::Sleep(500);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 # The installer package (packaging/) under Wine: install, use, upgrade,
-# uninstall. The upgrade is the same set packaged as the next patch version.
+# uninstall, in server_tests. The upgrade is the same set packaged as the next patch version.
 if(NOT TARGET farlink_msi)
   return()
 endif()
@@ -10,10 +10,10 @@ set(upgrade_version ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${next_pat
 farlink_add_msi(farlink_upgrade_msi VERSION ${upgrade_version}
                 OUTPUT ${CMAKE_BINARY_DIR}/bin/farlink_upgrade_package.msi)
 
-farlink_add_gtest(package_tests
-  SOURCES packaging/PackageTest.cpp
-  LIBS msi
-  DEPENDS farlink_msi farlink_upgrade_msi farlinkctl
-  TIMEOUT 600)
-target_compile_definitions(package_tests PRIVATE
+# Part of server_tests, after its other sources: it installs and removes the
+# registration the server tests make themselves.
+target_sources(server_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/PackageTest.cpp)
+target_link_libraries(server_tests PRIVATE msi)
+add_dependencies(server_tests farlink_msi farlink_upgrade_msi)
+target_compile_definitions(server_tests PRIVATE
   "FARLINK_PACKAGE=L\"${package}\"" "FARLINK_UPGRADE_VERSION=L\"${upgrade_version}\"")

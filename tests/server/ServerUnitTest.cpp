@@ -153,9 +153,7 @@ TEST(TesterList, ProbeSkipsFailuresAndDropsGoneClients) {
         EXPECT_EQ(gone.nameCalls, 2);
         EXPECT_EQ(failing.nameCalls, 2);
     }
-    for (FakeTester* t : {&gone, &failing, &alive, &alive2}) {
-        EXPECT_EQ(t->refs, 1u);
-    }
+    for (FakeTester* t : {&gone, &failing, &alive, &alive2}) { EXPECT_EQ(t->refs, 1u); }
 }
 
 TEST(TesterList, ProductCodeFromFirstTesterThatHasOneThenCached) {

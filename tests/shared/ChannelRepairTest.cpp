@@ -50,9 +50,7 @@ class PackageEnvironment : public testing::Environment {
             INSTALLSTATE_LOCAL)
             folder = std::wstring(path).substr(0, std::wstring(path).find_last_of(L'\\') + 1);
     }
-    void TearDown() override {
-        if (installedHere_) Msiexec(L"/x " + std::wstring(kCode));
-    }
+    void TearDown() override { if (installedHere_) Msiexec(L"/x " + std::wstring(kCode)); }
     bool installedHere_ = false;
 };
 testing::Environment* const kPackage = testing::AddGlobalTestEnvironment(new PackageEnvironment);
@@ -85,9 +83,7 @@ TEST_F(PackageRepair, ReinstallFeatureBringsBackARemovedFeatureAndFailsForWhatTh
     const std::pair<const wchar_t*, const wchar_t*> refused[] = {
         {L"", L"RASClient"}, {kUnknownCode, L"RASClient"}, {L"not a product code", L"RASClient"},
         {kCode, L"NoSuchFeature"}};
-    for (const auto& [code, feature] : refused) {
-        EXPECT_EQ(ReinstallFeature(code, feature), 0) << code;
-    }
+    for (const auto& [code, feature] : refused) { EXPECT_EQ(ReinstallFeature(code, feature), 0) << code; }
     EXPECT_TRUE(Installed());
 }
 
@@ -103,9 +99,7 @@ TEST_F(PackageRepair, BrokenCitrixChannelIsReinstalledForTheCallersProduct) {
         EXPECT_EQ(ica.UpdateState(false, L""), !repaired);
         EXPECT_EQ(ica.IsDllInstalled(false), repaired ? 1 : 0);
         hive_.reset();
-        if (!repaired) {
-            EXPECT_EQ(ica.Repair(false, kCode), 1);
-        }
+        if (!repaired) { EXPECT_EQ(ica.Repair(false, kCode), 1); }
     }
     // The other feature, and with it the product, stays.
     EXPECT_TRUE(FileExists(folder + L"package.txt"));

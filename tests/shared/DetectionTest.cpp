@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <tuple>
 
@@ -31,6 +32,12 @@ namespace {
 
 const REGSAM v32 = KEY_WOW64_32KEY, v64 = KEY_WOW64_64KEY;
 const wchar_t kCitrixInstallKey[] = L"Software\\Citrix\\Install\\ICA Client";
+
+// "client registered dll", the three answers of a component or the detector.
+std::string State(const IRemoteComponent& c, bool host = false) {
+    return std::to_string(c.IsClientInstalled(host)) + " " + std::to_string(c.IsRegistered(host)) + " " +
+           std::to_string(c.IsDllInstalled(host));
+}
 
 TEST(ComponentList, ProcessNamesMatchWithoutCaseAndListOrderBreaksTies) {
     const std::tuple<bool, const wchar_t*, int> rows[] = {  // host side, name, type (-1: none)
@@ -130,13 +137,11 @@ TEST_F(Machine, RdpAndAzureWithoutKeysAreRepairedThenReadRegistered) {
         ComponentHolder c;
         ASSERT_TRUE(FindByType(type, c));
         EXPECT_TRUE(c->UpdateState(false, L""));
-        EXPECT_EQ(std::make_tuple(c->IsClientInstalled(false), c->IsRegistered(false), c->IsDllInstalled(false)),
-                  std::make_tuple(-1, 0, 1));
+        EXPECT_EQ(State(*c), "-1 0 1");
         EXPECT_EQ(c->Repair(false, L""), 1);
         ASSERT_TRUE(FindByType(type, c));
         EXPECT_FALSE(c->UpdateState(false, L""));
-        EXPECT_EQ(c->IsRegistered(false), 1);
-        EXPECT_EQ(c->Repair(false, L""), -1);
+        EXPECT_EQ(State(*c) + " " + std::to_string(c->Repair(false, L"")), "-1 1 1 -1");
     }
 }
 
@@ -144,31 +149,28 @@ TEST_F(Machine, RdpTestsTheFileTheKeyNamesInAnyCase) {
     install_.CreatePluginFiles();
     std::wstring upper = install_.NativePath();
     for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
-    const std::tuple<std::wstring, TriState, TriState> rows[] = {  // name, registered, dll
-        {upper, 1, 1},
-        {L"C:\\windows\\system32\\kernel32.dll", 0, 1},  // exists, but not ours
-        {L"C:\\nowhere\\vcbrdp.dll", 0, 0}};             // ours exists, this does not
-    for (const auto& [name, registered, dll] : rows) {
+    const std::pair<std::wstring, const char*> rows[] = {  // name, state
+        {upper, "-1 1 1"},
+        {L"C:\\windows\\system32\\kernel32.dll", "-1 0 1"},  // exists, but not ours
+        {L"C:\\nowhere\\vcbrdp.dll", "-1 0 0"}};             // ours exists, this does not
+    for (const auto& [name, state] : rows) {
         install_.WriteAddin(kKelp, name);
         RdpComponent c;
-        EXPECT_EQ(c.UpdateState(false, L""), registered == 0 || dll == 0);
-        EXPECT_EQ(c.IsRegistered(false), registered);
-        EXPECT_EQ(c.IsDllInstalled(false), dll);
+        EXPECT_EQ(c.UpdateState(false, L""), name != upper);
+        EXPECT_EQ(State(c), state);
     }
     install_.AsWow64();  // 64-bit Windows: without KELP32 nothing is registered
     install_.CreatePluginFiles();
     install_.WriteAddin(kKelp, install_.NativePath());
     RdpComponent c;
     EXPECT_TRUE(c.UpdateState(false, L""));
-    EXPECT_EQ(c.IsRegistered(false), 0);
-    EXPECT_EQ(c.IsDllInstalled(false), 1);
+    EXPECT_EQ(State(c), "-1 0 1");
 }
 
 TEST_F(Machine, GlassIsNeverRepairedAndACopyCarriesTheLastReading) {
     RdpGlassComponent glass;
     EXPECT_FALSE(glass.UpdateState(false, L""));
-    EXPECT_EQ(glass.IsClientInstalled(false), 0);
-    EXPECT_EQ(glass.Repair(false, L""), -1);
+    EXPECT_EQ(std::make_pair(glass.IsClientInstalled(false), glass.Repair(false, L"")), std::make_pair(0, -1));
     EXPECT_FALSE(tst::KeyExists(HKEY_CURRENT_USER, kKelp));
     ComponentHolder updated, copy;
     ASSERT_TRUE(FindByType(RemoteTypeRdp, updated));
@@ -185,12 +187,10 @@ TEST_F(Machine, GlassIsNeverRepairedAndACopyCarriesTheLastReading) {
 TEST_F(Machine, InstallPathsVersionProductCodeAndRdpSupport) {
     const std::wstring tail = L"\\Corvane\\Shared\\Farlink\\" + install_.version + L"\\vcbrdp.dll";
     CInstallSupport install;
-    EXPECT_EQ(install.ExpectedPluginPath(0), L"C:\\Program Files" + tail);
-    EXPECT_EQ(install.ExpectedPluginPath(1), L"C:\\Program Files" + tail);
+    EXPECT_EQ(install.ExpectedPluginPath(0) + install.ExpectedPluginPath(1), L"C:\\Program Files" + tail + L"C:\\Program Files" + tail);
     EXPECT_FALSE(install.IsRdpSupportDisabled());
     install_.AsWow64();
-    EXPECT_EQ(install.ExpectedPluginPath(0), install_.native64Root + tail);
-    EXPECT_EQ(install.ExpectedPluginPath(1), L"C:\\Program Files (x86)" + tail);
+    EXPECT_EQ(install.ExpectedPluginPath(0) + install.ExpectedPluginPath(1), install_.native64Root + tail + L"C:\\Program Files (x86)" + tail);
     // "RDP Support": on only for a nonzero number of at most four bytes.
     install_.SetRdpSupport(0);
     EXPECT_TRUE(install.IsRdpSupportDisabled());
@@ -208,10 +208,9 @@ TEST_F(Machine, InstallPathsVersionProductCodeAndRdpSupport) {
     // No version: the separators join and RDP counts as off.
     ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, tst::kProductKey, L"Version");
     CInstallSupport none;
-    EXPECT_EQ(none.Version(), L"");
+    EXPECT_EQ(none.Version() + none.ReadProductCode(), L"");
     EXPECT_EQ(none.BuildPluginPath(true), L"C:\\Program Files (x86)\\Corvane\\Shared\\Farlink\\\\vcbrdp.dll");
     EXPECT_TRUE(none.IsRdpSupportDisabled());
-    EXPECT_EQ(none.ReadProductCode(), L"");
     ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kProductKey, L"Version", install_.version));
     none.RefreshVersion();
     EXPECT_EQ(none.ReadProductCode(), L"{64}");
@@ -247,8 +246,8 @@ TEST_F(Machine, AddWritesKelpOn32BitWindowsBothOn64AndRewritesOnlyWhatDiffers) {
     install_.WriteAddin(kKelp32, install_.X86Path(), -1);
     ASSERT_TRUE(install.RepairAddinRegistrations());
     EXPECT_EQ(install_.ReadName(kKelp), install_.NativePath()) << "a case difference is rewritten";
-    EXPECT_EQ(install_.ReadName(kKelp32), install_.X86Path());
-    EXPECT_EQ(tst::GetDword(HKEY_CURRENT_USER, kKelp32, L"View Enabled"), 1u);
+    EXPECT_EQ(install_.ReadName(kKelp32) + std::to_wstring(tst::GetDword(HKEY_CURRENT_USER, kKelp32, L"View Enabled")),
+              install_.X86Path() + L"1");
     // Any "View Enabled", even 0, makes a match that is left as it is.
     tst::SetDword(HKEY_CURRENT_USER, kKelp, L"View Enabled", 0);
     ASSERT_TRUE(install.AddAddinRegistrations());
@@ -269,35 +268,33 @@ TEST_F(Machine, RemoveDeletesOnlyKeysNamingThisPlugin) {
     install_.WriteAddin(kKelp, install_.NativePath());
     install_.WriteAddin(kKelp32, install_.NativePath());
     ASSERT_TRUE(CInstallSupport().RepairAddinRegistrations());
-    EXPECT_FALSE(tst::KeyExists(HKEY_CURRENT_USER, kKelp));
-    EXPECT_TRUE(tst::KeyExists(HKEY_CURRENT_USER, kKelp32));
+    EXPECT_EQ(std::make_pair(tst::KeyExists(HKEY_CURRENT_USER, kKelp), tst::KeyExists(HKEY_CURRENT_USER, kKelp32)),
+              std::make_pair(false, true));
     install_.AsWow64();
     install_.SetRdpSupport(0);
     install_.WriteAddin(kKelp, install_.NativePath());
     install_.WriteAddin(kKelp32, install_.X86Path());
     ASSERT_TRUE(CInstallSupport().RepairAddinRegistrations());
-    EXPECT_FALSE(tst::KeyExists(HKEY_CURRENT_USER, kKelp));
-    EXPECT_FALSE(tst::KeyExists(HKEY_CURRENT_USER, kKelp32));
+    EXPECT_FALSE(tst::KeyExists(HKEY_CURRENT_USER, kKelp) || tst::KeyExists(HKEY_CURRENT_USER, kKelp32));
     // Another plug-in, and ours without "View Enabled", stay.
     install_.WriteAddin(kKelp, L"C:\\Other\\vcbrdp.dll");
     install_.WriteAddin(kKelp32, install_.X86Path(), -1);
     ASSERT_TRUE(CInstallSupport().RepairAddinRegistrations());
-    EXPECT_TRUE(tst::KeyExists(HKEY_CURRENT_USER, kKelp));
-    EXPECT_TRUE(tst::KeyExists(HKEY_CURRENT_USER, kKelp32));
+    EXPECT_TRUE(tst::KeyExists(HKEY_CURRENT_USER, kKelp) && tst::KeyExists(HKEY_CURRENT_USER, kKelp32));
 }
 
 TEST_F(Machine, CitrixReadsBothValuesInThe32BitView) {
     const std::wstring folder = tst::MakeScratchDir(L"citrix"), tooLong(260, L'x');
     ASSERT_TRUE(tst::CreateEmptyFile(folder + L"\\vcbica.dll"));
-    const std::tuple<const char*, const wchar_t*, bool, REGSAM, TriState, TriState, TriState> cases[] = {
-        // name, folder suffix (null: no InstallFolder), DriverName, view, installed, registered, dll
-        {"healthy", L"\\", true, v32, 1, 1, 1},
-        {"folder without separator", L"", true, v32, 1, 1, 0},  // ...\citrixNvcbica.dll
-        {"no DriverName", L"\\", false, v32, 1, 0, 1},
-        {"no client", nullptr, true, v32, 0, 1, 0},
-        {"64-bit view only", L"\\", true, v64, 0, 0, 0},
-        {"folder longer than 260 units", tooLong.c_str(), true, v32, 0, 1, 0}};
-    for (const auto& [name, suffix, driver, view, installed, registered, dll] : cases) {
+    const std::tuple<const char*, const wchar_t*, bool, REGSAM, const char*> cases[] = {
+        // name, folder suffix (null: no InstallFolder), DriverName, view, state
+        {"healthy", L"\\", true, v32, "1 1 1"},
+        {"folder without separator", L"", true, v32, "1 1 0"},  // ...\citrixNvcbica.dll
+        {"no DriverName", L"\\", false, v32, "1 0 1"},
+        {"no client", nullptr, true, v32, "0 1 0"},
+        {"64-bit view only", L"\\", true, v64, "0 0 0"},
+        {"folder longer than 260 units", tooLong.c_str(), true, v32, "0 1 0"}};
+    for (const auto& [name, suffix, driver, view, state] : cases) {
         SCOPED_TRACE(name);
         for (REGSAM v : {v32, v64}) tst::DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Citrix", v);
         if (suffix) {
@@ -306,17 +303,14 @@ TEST_F(Machine, CitrixReadsBothValuesInThe32BitView) {
         if (driver) {
             ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kCitrixModulesKey, L"DriverName", L"vcbica.dll", view));
         }
-        const bool needsRepair = installed == 1 && (registered == 0 || dll == 0);
+        const bool needsRepair = state[0] == '1' && std::strchr(state, '0');
         IcaComponent ica;
         EXPECT_EQ(ica.UpdateState(false, L""), needsRepair);
-        EXPECT_EQ(std::make_tuple(ica.IsClientInstalled(false), ica.IsRegistered(false), ica.IsDllInstalled(false)),
-                  std::make_tuple(installed, registered, dll));
+        EXPECT_EQ(State(ica), state);
         // No product code fails the repair before the installer is asked; a
         // client that is not installed is never repaired.
         EXPECT_EQ(ica.Repair(false, L""), needsRepair ? 0 : -1);
-        if (!needsRepair) {
-            EXPECT_EQ(ica.Repair(false, L"{6D1A3C25-0000-0000-0000-000000000001}"), -1);
-        }
+        if (!needsRepair) { EXPECT_EQ(ica.Repair(false, L"{6D1A3C25-0000-0000-0000-000000000001}"), -1); }
     }
     tst::RemoveTree(folder);
 }
@@ -325,14 +319,10 @@ TEST_F(Machine, HorizonCountsOnlyNonzeroViewEnabledAndOnlyWithItsClientKey) {
     install_.CreatePluginFiles();
     install_.WriteAddin(kKelp, install_.NativePath(), 1);
     for (REGSAM view : {REGSAM(0), v64}) {  // no client key, or one in the wrong view
-        if (view) {
-            ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kHorizonClientKey, L"Version", L"8", view));
-        }
+        if (view) { ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kHorizonClientKey, L"Version", L"8", view)); }
         HorizonComponent horizon;
         EXPECT_FALSE(horizon.UpdateState(false, L""));
-        EXPECT_EQ(std::make_tuple(horizon.IsClientInstalled(false), horizon.IsRegistered(false),
-                                  horizon.IsDllInstalled(false), horizon.Repair(false, L"")),
-                  std::make_tuple(0, 0, 0, -1)) << view;
+        EXPECT_EQ(State(horizon) + " " + std::to_string(horizon.Repair(false, L"")), "0 0 0 -1") << view;
     }
     ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kHorizonClientKey, L"Version", L"8", v32));
     // The repair only wants the value to exist: with 0 it writes nothing and succeeds.
@@ -341,9 +331,7 @@ TEST_F(Machine, HorizonCountsOnlyNonzeroViewEnabledAndOnlyWithItsClientKey) {
         install_.WriteAddin(kKelp, install_.NativePath(), viewEnabled);
         HorizonComponent horizon;
         EXPECT_TRUE(horizon.UpdateState(false, L""));
-        EXPECT_EQ(std::make_tuple(horizon.IsClientInstalled(false), horizon.IsRegistered(false),
-                                  horizon.IsDllInstalled(false), horizon.Repair(false, L"")),
-                  std::make_tuple(1, 0, 1, 1)) << viewEnabled;
+        EXPECT_EQ(State(horizon) + " " + std::to_string(horizon.Repair(false, L"")), "1 0 1 1") << viewEnabled;
         EXPECT_EQ(tst::GetDword(HKEY_CURRENT_USER, kKelp, L"View Enabled"), viewEnabled ? 1u : 0u);
         EXPECT_EQ(horizon.UpdateState(false, L""), viewEnabled == 0);
         EXPECT_EQ(horizon.IsRegistered(false), viewEnabled ? 1 : 0);
@@ -357,31 +345,26 @@ TEST_F(Machine, WorkSpacesClientFindsThePluginBesideTheRegisteredExecutable) {
     const std::wstring scratch = tst::MakeScratchDir(L"workspaces"), dir = scratch + L"\\Amazon WorkSpaces";
     const std::wstring plugins = dir + L"\\vchan_plugins", quoted = L"\"" + dir + L"\\workspaces.exe\" \"%1\"";
     enum { kPlugin, kEmpty, kNone, kFile };
-    const std::tuple<const char*, std::wstring, int, TriState, TriState> cases[] = {
-        // name, command (empty: no key), vchan_plugins, installed, dll
-        {"quoted", quoted, kPlugin, 1, 1}, {"unquoted", dir + L"\\workspaces.exe", kPlugin, 1, 1},
-        {"argument with a backslash", L"\"" + dir + L"\\workspaces.exe\" --log \"C:\\logs\"", kPlugin, 0, 0},
-        {"no plug-in", quoted, kEmpty, 1, 0}, {"no folder", quoted, kNone, 0, 0},
-        {"a file instead", quoted, kFile, 0, 0}, {"no command key", L"", kPlugin, 0, 0}};
-    for (const auto& [name, command, folder, installed, dll] : cases) {
+    const std::tuple<const char*, std::wstring, int, const char*> cases[] = {
+        // name, command (empty: no key), vchan_plugins, state
+        {"quoted", quoted, kPlugin, "1 -1 1"}, {"unquoted", dir + L"\\workspaces.exe", kPlugin, "1 -1 1"},
+        {"argument with a backslash", L"\"" + dir + L"\\workspaces.exe\" --log \"C:\\logs\"", kPlugin, "0 -1 0"},
+        {"no plug-in", quoted, kEmpty, "1 -1 0"}, {"no folder", quoted, kNone, "0 -1 0"},
+        {"a file instead", quoted, kFile, "0 -1 0"}, {"no command key", L"", kPlugin, "0 -1 0"}};
+    for (const auto& [name, command, folder, state] : cases) {
         SCOPED_TRACE(name);
         tst::DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Classes\\workspaces");
         tst::RemoveTree(plugins);
         if (!command.empty()) {
             ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kWorkSpacesCommandKey, nullptr, command));
         }
-        if (folder == kFile) {
-            ASSERT_TRUE(tst::CreateEmptyFile(plugins));
-        }
-        if (folder == kPlugin) {
-            ASSERT_TRUE(tst::CreateEmptyFile(plugins + L"\\vcbpco.dll"));
-        }
+        if (folder == kFile) { ASSERT_TRUE(tst::CreateEmptyFile(plugins)); }
+        if (folder == kPlugin) { ASSERT_TRUE(tst::CreateEmptyFile(plugins + L"\\vcbpco.dll")); }
         if (folder == kEmpty) ::SHCreateDirectoryExW(nullptr, plugins.c_str(), nullptr);
-        const bool needsRepair = installed == 1 && dll == 0;
+        const bool needsRepair = std::string(state) == "1 -1 0";
         AwsComponent aws;
         EXPECT_EQ(aws.UpdateState(false, L""), needsRepair);
-        EXPECT_EQ(std::make_tuple(aws.IsClientInstalled(false), aws.IsRegistered(false), aws.IsDllInstalled(false)),
-                  std::make_tuple(installed, -1, dll));
+        EXPECT_EQ(State(aws), state);
         EXPECT_EQ(aws.Repair(false, L""), needsRepair ? 0 : -1);
     }
     tst::RemoveTree(scratch);
@@ -423,8 +406,7 @@ TEST_F(Machine, WorkSpacesHostReadsAStrictDllValueInEitherView) {
         const bool needsRepair = registered == 0 || dll == 0;
         AwsComponent aws;
         EXPECT_EQ(aws.UpdateState(true, L""), needsRepair);
-        EXPECT_EQ(std::make_tuple(aws.IsClientInstalled(true), aws.IsRegistered(true), aws.IsDllInstalled(true)),
-                  std::make_tuple(-1, registered, dll));
+        EXPECT_EQ(State(aws, true), "-1 " + std::to_string(registered) + " " + std::to_string(dll));
         EXPECT_EQ(aws.Repair(true, L""), needsRepair ? 0 : -1);
     }
     ::SetEnvironmentVariableW(L"FARLINK_PCOIP_DIR", nullptr);
@@ -443,26 +425,20 @@ TEST_F(Machine, AllSixChannelsOnBothSides) {
     ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kHorizonClientKey, L"Version", L"8", v32));
     ASSERT_TRUE(tst::CreateEmptyFile(dir + L"\\vchan_plugins\\vcbpco.dll"));
     ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kWorkSpacesCommandKey, nullptr, L"\"" + dir + L"\\workspaces.exe\" \"%1\""));
-    using Line = std::tuple<int, TriState, TriState, TriState>;
     auto enumerate = [](RemoteComponentDetector& detector) {
-        std::vector<Line> lines;
+        std::string lines;
         for (bool first = true; detector.MoveNext(first, L"");)
-            lines.emplace_back(detector.GetType(), detector.IsClientInstalled(false),
-                               detector.IsRegistered(false), detector.IsDllInstalled(false));
+            lines += std::to_string(detector.GetType()) + ": " + State(detector) + "|";
         return lines;
     };
     RemoteComponentDetector detector;
-    std::vector<Line> lines = {{RemoteTypeRdp, -1, 1, 1}, {RemoteTypeIca, 1, 1, 1}, {RemoteTypeHorizon, 1, 1, 1},
-                               {RemoteTypeAws, 1, -1, 1}, {RemoteTypeGlass, 0, 1, 1}, {RemoteTypeAzure, -1, 1, 1}};
-    EXPECT_EQ(enumerate(detector), lines);
+    EXPECT_EQ(enumerate(detector), "2: -1 1 1|1: 1 1 1|3: 1 1 1|5: 1 -1 1|4: 0 1 1|6: -1 1 1|");
     EXPECT_EQ(detector.Repair(false, L""), -1);
     // Citrix loses its module entry, WorkSpaces its plug-in: both need the
     // installer, and without a product code both repairs fail.
     ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, tst::kCitrixModulesKey, v32, 0);
     ::DeleteFileW((dir + L"\\vchan_plugins\\vcbpco.dll").c_str());
-    std::get<2>(lines[1]) = 0;
-    std::get<3>(lines[3]) = 0;
-    EXPECT_EQ(enumerate(detector), lines);
+    EXPECT_EQ(enumerate(detector), "2: -1 1 1|1: 1 0 1|3: 1 1 1|5: 1 -1 0|4: 0 1 1|6: -1 1 1|");
     EXPECT_EQ(detector.Repair(false, L""), 0);
 
     ::RegDeleteKeyW(HKEY_CURRENT_USER, kKelp);
@@ -470,14 +446,10 @@ TEST_F(Machine, AllSixChannelsOnBothSides) {
         ComponentHolder c, copy;
         ASSERT_TRUE(FindByType(type, c));
         EXPECT_FALSE(c->UpdateState(true, L""));
-        EXPECT_EQ(std::make_tuple(c->IsClientInstalled(true), c->IsRegistered(true), c->IsDllInstalled(true),
-                                  c->Repair(true, L"")), std::make_tuple(-1, -1, -1, -1)) << type;
+        EXPECT_EQ(State(*c, true) + " " + std::to_string(c->Repair(true, L"")), "-1 -1 -1 -1") << type;
         // Citrix reads its values on the host side too: they travel with a copy.
         ASSERT_TRUE(CloneComponent(type, *c, copy));
-        if (type == RemoteTypeIca) {
-            EXPECT_EQ(std::make_tuple(copy->IsClientInstalled(false), copy->IsRegistered(false),
-                                      copy->IsDllInstalled(false)), std::make_tuple(1, 0, 1));
-        }
+        if (type == RemoteTypeIca) { EXPECT_EQ(State(*copy), "1 0 1"); }
     }
     EXPECT_FALSE(tst::KeyExists(HKEY_CURRENT_USER, kKelp));
     tst::RemoveTree(dir);
@@ -504,12 +476,10 @@ TEST(ProcessScan, EachClientAttributedToItsComponentWithOrWithoutItsPlugin) {
         clients.StopAll();
         ASSERT_TRUE(clients.Start(exe, loaded));
         EXPECT_TRUE(detector.FindClientProcess());
-        EXPECT_FALSE(detector.multipleClients);
-        EXPECT_EQ(detector.GetType(), type);
         std::wstring dll;
         EXPECT_TRUE(detector.GetChannelDll(false, dll));
-        EXPECT_EQ(dll, plugin);
-        EXPECT_EQ(detector.dllLoaded, dllLoaded);
+        EXPECT_EQ(std::make_tuple(detector.multipleClients, detector.GetType(), dll, detector.dllLoaded),
+                  std::make_tuple(false, type, std::wstring(plugin), dllLoaded));
     }
     // No client at all: the last module answer is left alone.
     clients.StopAll();
@@ -529,20 +499,19 @@ TEST(ProcessScan, EachClientAttributedToItsComponentWithOrWithoutItsPlugin) {
     const bool mstscFirst = std::find(ids.begin(), ids.end(), clients.Pid(0)) <
                             std::find(ids.begin(), ids.end(), clients.Pid(1));
     EXPECT_FALSE(detector.FindClientProcess());
-    EXPECT_TRUE(detector.multipleClients);
-    EXPECT_EQ(detector.GetType(), mstscFirst ? RemoteTypeAzure : RemoteTypeRdp);
-    EXPECT_EQ(detector.dllLoaded, mstscFirst ? 1 : 0);
+    EXPECT_EQ(std::make_tuple(detector.multipleClients, detector.GetType(), detector.dllLoaded),
+              std::make_tuple(true, mstscFirst ? RemoteTypeAzure : RemoteTypeRdp, mstscFirst ? 1 : 0));
     // The host side takes the session's component without walking.
     for (const wchar_t* session : {L"RDP", L"AWS"}) {
         tst::ScratchHive remote(session);
         RemoteComponentDetector host;
         ASSERT_TRUE(host.inRemoteSession);
         EXPECT_TRUE(host.FindClientProcess()) << session;
-        EXPECT_EQ(host.GetType(), host.SessionType());
         std::wstring dll;
         EXPECT_FALSE(host.GetChannelDll(false, dll));
-        EXPECT_EQ(dll, host.SessionType() == RemoteTypeAws ? L"vcbpco.dll" : L"vcbrdp.dll");
-        EXPECT_EQ(std::make_tuple(host.dllLoaded, host.multipleClients), std::make_tuple(-1, false));
+        EXPECT_EQ(std::make_tuple(host.GetType(), dll, host.dllLoaded, host.multipleClients),
+                  std::make_tuple(host.SessionType(), std::wstring(host.SessionType() == RemoteTypeAws ? L"vcbpco.dll"
+                                  : L"vcbrdp.dll"), -1, false));
     }
 }
 
