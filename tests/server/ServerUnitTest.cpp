@@ -1,8 +1,7 @@
 // The server's parts in process: switches, registry scripts, the tester list,
-// the diagnostic log, and the type library embedded in FarlinkUI.exe.
+// and the diagnostic log.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <oleauto.h>
 
 #include "FarlinkUI.h"
 #include "common/Testing.h"
@@ -198,75 +197,6 @@ TEST(DiagnosticLog, CrLfLinesInLatin1AndEachOpenTruncates) {
     failed.WriteLine(L"dropped");
     EXPECT_EQ(support::DiagnosticLog::PathFor(L"C:\\Roaming", 7),
               L"C:\\Roaming\\Corvane\\Shared\\Farlink\\7\\RemoteDesktop.txt");
-}
-
-// The type library is the contract with the client: identities, kinds and
-// member order (the DISPIDs and vtable slots) must not drift.
-TEST(TypeLibrary, IdentitiesAndMemberOrder) {
-    ComPtr<ITypeLib> lib;
-    ASSERT_HRESULT_SUCCEEDED(::LoadTypeLibEx(tst::ServerPath().c_str(), REGKIND_NONE, lib.Put()));
-    TLIBATTR* attr = nullptr;
-    ASSERT_HRESULT_SUCCEEDED(lib->GetLibAttr(&attr));
-    EXPECT_TRUE(IsEqualGUID(attr->guid, LIBID_FarlinkUILib));
-    EXPECT_EQ(attr->wMajorVerNum * 100 + attr->wMinorVerNum, 100);
-    lib->ReleaseTLibAttr(attr);
-    win::Bstr libName;
-    ASSERT_HRESULT_SUCCEEDED(lib->GetDocumentation(-1, libName.Put(), nullptr, nullptr, nullptr));
-    EXPECT_EQ(libName.ToString(), L"FarlinkUILib");
-    const std::pair<const GUID*, std::wstring> types[] = {
-        {&CLSID_TestProgress, L"TestProgress coclass:ITestProgress"},
-        {&IID_ITestProgress, L"ITestProgress dual Progress/1/7 Completed/2/8"},
-        {&GUID_NULL, L"OverallConnectionStatus alias"},
-        {&GUID_NULL, L"enum OCS_DontKnow=0 OCS_NotConnected=1 OCS_Connected=2"},
-        {&CLSID_FarlinkUI, L"FarlinkUI coclass:IFarlinkUI"},
-        {&IID_IFarlinkUI, L"IFarlinkUI dual Connect/1/7 GetProcessId/2/8 ShowRemoteDesktopDialog/3/9"},
-        {&IID_IConnectionTester, L"IConnectionTester dual GetName/1/7 GetRemoteAccessAuthorization/2/8 "
-                                 L"StartConnectionTest/3/9 EnumStatus/4/10 GetProductCode/5/11"},
-        {&IID_IConnectionStatus, L"IConnectionStatus dual GetName/1/7 GetLastMessageSend/2/8 "
-                                 L"GetLastMessageReceived/3/9 GetLastError/4/10"},
-    };
-    ASSERT_EQ(lib->GetTypeInfoCount(), ARRAYSIZE(types));
-    for (UINT i = 0; i < ARRAYSIZE(types); ++i) {
-        ComPtr<ITypeInfo> info, other;
-        ASSERT_HRESULT_SUCCEEDED(lib->GetTypeInfo(i, info.Put()));
-        auto name = [](ITypeInfo* t, MEMBERID id) {
-            win::Bstr text;
-            t->GetDocumentation(id, text.Put(), nullptr, nullptr, nullptr);
-            return text.IsNull() ? std::wstring() : text.ToString();
-        };
-        TYPEATTR* a = nullptr;
-        ASSERT_HRESULT_SUCCEEDED(info->GetTypeAttr(&a));
-        EXPECT_TRUE(IsEqualGUID(a->guid, *types[i].first)) << i;
-        std::wstring text = a->typekind == TKIND_ENUM ? L"enum" : name(info.Get(), MEMBERID_NIL);
-        HREFTYPE ref = 0;
-        if (a->typekind == TKIND_ALIAS) text += L" alias";
-        if (a->typekind == TKIND_COCLASS && SUCCEEDED(info->GetRefTypeOfImplType(0, &ref)) &&
-            SUCCEEDED(info->GetRefTypeInfo(ref, other.Put())))
-            text += L" coclass:" + name(other.Get(), MEMBERID_NIL);
-        for (UINT v = 0; v < a->cVars; ++v) {
-            VARDESC* var = nullptr;
-            ASSERT_HRESULT_SUCCEEDED(info->GetVarDesc(v, &var));
-            text += L" " + name(info.Get(), var->memid) + L"=" + std::to_wstring(var->lpvarValue->lVal);
-            info->ReleaseVarDesc(var);
-        }
-        // A dual interface: its vtable half is oleautomation and carries the methods.
-        if (a->typekind == TKIND_DISPATCH && SUCCEEDED(info->GetRefTypeOfImplType(-1, &ref)) &&
-            SUCCEEDED(info->GetRefTypeInfo(ref, other.Put()))) {
-            TYPEATTR* v = nullptr;
-            ASSERT_HRESULT_SUCCEEDED(other->GetTypeAttr(&v));
-            if ((v->wTypeFlags & TYPEFLAG_FDUAL) && (v->wTypeFlags & TYPEFLAG_FOLEAUTOMATION)) text += L" dual";
-            for (UINT f = 0; f < v->cFuncs; ++f) {
-                FUNCDESC* fd = nullptr;
-                ASSERT_HRESULT_SUCCEEDED(other->GetFuncDesc(f, &fd));
-                text += L" " + name(other.Get(), fd->memid) + L"/" + std::to_wstring(fd->memid) + L"/" +
-                        std::to_wstring(fd->oVft / sizeof(void*));
-                other->ReleaseFuncDesc(fd);
-            }
-            other->ReleaseTypeAttr(v);
-        }
-        info->ReleaseTypeAttr(a);
-        EXPECT_EQ(text, types[i].second);
-    }
 }
 
 }  // namespace
