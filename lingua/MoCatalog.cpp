@@ -28,22 +28,23 @@ std::string_view UpToNul(const char* text, size_t length) {
 }
 
 // Whether `count` (length, offset) pairs at `tableOffset`, and every string
-// they name, lie within the data. 64-bit sums: a 32-bit offset plus length
-// can wrap.
-bool TableFits(const HeapArray<char>& bytes, uint32_t count, uint32_t tableOffset) {
+// they name with the NUL that ends it, lie within the data: the format ends
+// each string with a NUL that its length leaves out. 64-bit sums: a 32-bit
+// offset plus length can wrap.
+bool TableFits(std::string_view bytes, uint32_t count, uint32_t tableOffset) {
     const uint64_t size = bytes.size();
     if (uint64_t{tableOffset} + uint64_t{count} * 8 > size) return false;
     for (uint32_t i = 0; i < count; ++i) {
         size_t at = size_t{tableOffset} + size_t{i} * 8;
-        if (uint64_t{ReadU32(bytes.data(), at + 4)} + ReadU32(bytes.data(), at) > size)
-            return false;
+        uint64_t end = uint64_t{ReadU32(bytes.data(), at + 4)} + ReadU32(bytes.data(), at);
+        if (end >= size || bytes[static_cast<size_t>(end)] != '\0') return false;
     }
     return true;
 }
 
 // String i of a table TableFits() has accepted, up to its first NUL (a plural
 // entry stores its forms one after another; the first is the one used).
-std::string_view TableString(const HeapArray<char>& bytes, uint32_t tableOffset, uint32_t i) {
+std::string_view TableString(std::string_view bytes, uint32_t tableOffset, uint32_t i) {
     size_t at = size_t{tableOffset} + size_t{i} * 8;
     return UpToNul(bytes.data() + ReadU32(bytes.data(), at + 4), ReadU32(bytes.data(), at));
 }
@@ -68,13 +69,7 @@ void MoCatalog::Clear() {
 bool MoCatalog::Parse(std::string_view bytes) {
     Clear();
     if (bytes.size() < kHeaderSize || bytes.size() > kMaxFileSize) return false;
-    HeapArray<char> copy;
-    if (!copy.Allocate(bytes.size())) {
-        lackedMemory_ = true;
-        return false;
-    }
-    std::memcpy(copy.data(), bytes.data(), bytes.size());
-    return Adopt(&copy);
+    return Adopt(bytes, nullptr);
 }
 
 bool MoCatalog::LoadFile(const wchar_t* path) {
@@ -95,58 +90,62 @@ bool MoCatalog::LoadFile(const wchar_t* path) {
     if (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
         read != bytes.size())
         return false;
-    return Adopt(&bytes);
+    return Adopt({bytes.data(), bytes.size()}, &bytes);
 }
 
-// Checks and keeps bytes of at least the header's size.
-bool MoCatalog::Adopt(HeapArray<char>* bytes) {
-    const char* data = bytes->data();
-    if (ReadU32(data, 0) != kMagic) return false;
+// Checks `data` (at least the header's size) where it lies, so no check
+// reads beyond it, then keeps it: `owned`, which holds it, when given, else a
+// copy.
+bool MoCatalog::Adopt(std::string_view data, HeapArray<char>* owned) {
+    if (ReadU32(data.data(), 0) != kMagic) return false;
     // Major revisions 0 and 1 share this layout; a later one may not.
-    if ((ReadU32(data, 4) >> 16) > 1) return false;
-    const uint32_t count = ReadU32(data, 8);
-    const uint32_t originalsAt = ReadU32(data, 12);
-    const uint32_t translationsAt = ReadU32(data, 16);
-    if (!TableFits(*bytes, count, originalsAt) || !TableFits(*bytes, count, translationsAt))
+    if ((ReadU32(data.data(), 4) >> 16) > 1) return false;
+    const uint32_t count = ReadU32(data.data(), 8);
+    const uint32_t originalsAt = ReadU32(data.data(), 12);
+    const uint32_t translationsAt = ReadU32(data.data(), 16);
+    if (!TableFits(data, count, originalsAt) || !TableFits(data, count, translationsAt))
         return false;
 
-    bytes_ = std::move(*bytes);
-    if (!entries_.Allocate(count)) {
+    auto lackMemory = [this] {
         Clear();
         lackedMemory_ = true;
         return false;
-    }
+    };
+    if (!entries_.Allocate(count)) return lackMemory();
     for (uint32_t i = 0; i < count; ++i) {
         size_t at = size_t{originalsAt} + size_t{i} * 8;
-        entries_[i] = {ReadU32(data, at + 4), ReadU32(data, at), kNoText};
+        entries_[i] = {ReadU32(data.data(), at + 4), ReadU32(data.data(), at), kNoText};
     }
     for (size_t i = 1; i < count; ++i) {
-        if (!(Original(i - 1) < Original(i))) {
+        if (!(Original(data.data(), i - 1) < Original(data.data(), i))) {
             Clear();
             return false;
         }
     }
-    if (!ConvertTranslations(translationsAt)) {
-        Clear();
-        lackedMemory_ = true;
-        return false;
+    if (!ConvertTranslations(data, translationsAt)) return lackMemory();
+    if (owned) {
+        bytes_ = std::move(*owned);
+    } else if (bytes_.Allocate(data.size())) {
+        std::memcpy(bytes_.data(), data.data(), data.size());
+    } else {
+        return lackMemory();
     }
     return true;
 }
 
 // All translations into one block, sized by a first pass. The block holds at
 // most one unit per byte plus a NUL per entry, so its offsets fit 32 bits.
-bool MoCatalog::ConvertTranslations(uint32_t tableOffset) {
+bool MoCatalog::ConvertTranslations(std::string_view data, uint32_t tableOffset) {
     const uint32_t count = static_cast<uint32_t>(entries_.size());
     size_t total = 0;
     for (uint32_t i = 0; i < count; ++i) {
-        int length = ToWide(TableString(bytes_, tableOffset, i), nullptr, 0);
+        int length = ToWide(TableString(data, tableOffset, i), nullptr, 0);
         if (length > 0) total += static_cast<size_t>(length) + 1;
     }
     if (!texts_.Allocate(total)) return false;
     size_t at = 0;
     for (uint32_t i = 0; i < count; ++i) {
-        std::string_view text = TableString(bytes_, tableOffset, i);
+        std::string_view text = TableString(data, tableOffset, i);
         int length = ToWide(text, nullptr, 0);
         if (length <= 0) continue;
         ToWide(text, texts_.data() + at, length);
@@ -156,8 +155,8 @@ bool MoCatalog::ConvertTranslations(uint32_t tableOffset) {
     return true;
 }
 
-std::string_view MoCatalog::Original(size_t i) const {
-    return UpToNul(bytes_.data() + entries_[i].offset, entries_[i].length);
+std::string_view MoCatalog::Original(const char* data, size_t i) const {
+    return UpToNul(data + entries_[i].offset, entries_[i].length);
 }
 
 const wchar_t* MoCatalog::Find(std::string_view key) const {
@@ -166,7 +165,7 @@ const wchar_t* MoCatalog::Find(std::string_view key) const {
     size_t low = 0, high = entries_.size();
     while (low < high) {
         size_t mid = low + (high - low) / 2;
-        std::string_view original = Original(mid);
+        std::string_view original = Original(bytes_.data(), mid);
         if (original < key) {
             low = mid + 1;
         } else if (key < original) {

@@ -15,9 +15,9 @@ public:
     static constexpr size_t kMaxFileSize = 16u * 1024 * 1024;
 
     // Takes a copy of the bytes of a .mo file. False (and an empty catalogue)
-    // when the header, a table or any string lies outside the data, when the
-    // originals are not in the strictly rising order a binary search relies
-    // on, or when memory is short.
+    // when the header, a table or any string with its closing NUL lies
+    // outside the data, when the originals are not in the strictly rising
+    // order a binary search relies on, or when memory is short.
     bool Parse(std::string_view bytes);
 
     // Parse() of a file's contents; false when it cannot be read.
@@ -43,13 +43,13 @@ private:
         uint32_t text;    // of the translation in texts_, or kNoText
     };
 
-    bool Adopt(HeapArray<char>* bytes);
-    bool ConvertTranslations(uint32_t tableOffset);
+    bool Adopt(std::string_view data, HeapArray<char>* owned);
+    bool ConvertTranslations(std::string_view data, uint32_t tableOffset);
     void Clear();
 
-    // The original of entry i, up to its first NUL (a plural entry stores
-    // "singular\0plural"; gettext matches the singular).
-    std::string_view Original(size_t i) const;
+    // The original of entry i in `data`, up to its first NUL (a plural entry
+    // stores "singular\0plural"; gettext matches the singular).
+    std::string_view Original(const char* data, size_t i) const;
 
     HeapArray<char> bytes_;
     HeapArray<Entry> entries_;

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "FarlinkUI.h"
+#include "common/Fuzz.h"
 #include "common/Testing.h"
 #include "server/CommandLine.h"
 #include "com/RegistryScript.h"
@@ -11,6 +12,7 @@
 #include "support/DiagnosticLog.h"
 #include "win/Bstr.h"
 #include "com/ComObject.h"
+#include "win/RegKey.h"
 
 namespace {
 
@@ -98,6 +100,34 @@ TEST_F(RegistryScriptTest, MalformedScriptsAreRefusedBeforeAnyWrite) {
         EXPECT_EQ(Run(script), com::kMalformedScript) << testing::PrintToString(std::wstring(script));
     EXPECT_FALSE(Exists(L"Written"));
     EXPECT_FALSE(Exists(L"Key"));
+}
+
+// Seeded mutations of the script above, per user or for the machine (HKCR
+// mapped into the scratch hive too): each is refused or applied and undone,
+// and the real HKCR, the one hive the fixture leaves alone, is not touched.
+TEST_F(RegistryScriptTest, FuzzedScriptsAreRefusedOrAppliedInsideTheScratchHive) {
+    tst::Mutator mutator(3);
+    auto realClasses = [] {
+        DWORD subkeys = 0, values = 0;
+        FILETIME written = {};
+        ::RegQueryInfoKeyW(HKEY_CLASSES_ROOT, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                           nullptr, nullptr, &written);
+        return std::vector<DWORD>{subkeys, values, written.dwLowDateTime, written.dwHighDateTime};
+    };
+    const std::vector<DWORD> before = realClasses();
+    win::RegKey classesRoot;
+    ASSERT_EQ(classesRoot.Create(HKEY_CURRENT_USER, L"Classes Root", KEY_ALL_ACCESS), ERROR_SUCCESS);
+    ASSERT_EQ(::RegOverridePredefKey(HKEY_CLASSES_ROOT, classesRoot.Get()), ERROR_SUCCESS);
+    for (int round = 0, rounds = mutator.Rounds(2000); round < rounds; ++round) {
+        std::wstring script = kScript;
+        mutator.Mutate(script, script.size());
+        const bool perUser = mutator.Below(2);
+        const HRESULT hr = com::RunRegistryScript(script, kReplacements, com::ScriptMode::Register, perUser);
+        EXPECT_EQ(HRESULT_FACILITY(hr), hr ? FACILITY_WIN32 : 0) << round << testing::PrintToString(script);
+        if (hr == S_OK) { EXPECT_EQ(com::RunRegistryScript(script, kReplacements, com::ScriptMode::Unregister, perUser), S_OK) << round; }
+    }
+    ::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    EXPECT_EQ(realClasses(), before);
 }
 
 // Answers GetName and GetProductCode as told, counting calls and references.

@@ -9,6 +9,7 @@
 #include <functional>
 #include <tuple>
 
+#include "common/Fuzz.h"
 #include "common/Testing.h"
 #include "shared/Farlink/AwsComponent.h"
 #include "shared/Farlink/CInstallSupport.h"
@@ -20,6 +21,9 @@
 #include "shared/Farlink/RemoteComponentDetector.h"
 #include "shared/Farlink/RemoteComponentList.h"
 #include "shared/Farlink/RepairResult.h"
+#include "shared/Farlink/SessionCache.h"
+#include "win/LooseRegistryReads.h"
+#include "win/StrictRegistryReads.h"
 #include "win/RegKey.h"
 
 using namespace sharedfarlink;
@@ -451,6 +455,45 @@ TEST(ProcessScan, EachClientAttributedToItsComponentWithOrWithoutItsPlugin) {
         EXPECT_EQ(std::make_tuple(host.GetType(), dll, host.dllLoaded, host.multipleClients),
                   std::make_tuple(host.SessionType(), std::wstring(host.SessionType() == RemoteTypeAws ? L"vcbpco.dll"
                                   : L"vcbrdp.dll"), -1, false));
+    }
+}
+
+// Seeded values of any type and length where the session cache lives, read by
+// every rule: each answers what its rule makes of the bytes the registry holds.
+TEST(RegistryReadsFuzz, EveryRuleAnswersWhatTheStoredBytesMake) {
+    tst::Mutator mutator(2);
+    tst::ScratchHive hive(nullptr);
+    win::RegKey key;
+    ASSERT_EQ(key.Create(HKEY_CURRENT_USER, tst::kCacheKey, KEY_ALL_ACCESS), ERROR_SUCCESS);
+    auto show = [](bool found, const std::wstring& text) { return found ? L"[" + text + L"]" : std::wstring(L"-"); };
+    const DWORD types[] = {REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ, REG_BINARY, REG_DWORD, REG_QWORD, REG_NONE};
+    const std::string seeds[] = {std::string("L\0o\0c\0a\0l\0\0\0", 12), std::string("A\0W\0S\0", 6),
+                                 std::string(520, 'x'), std::string(40, 'y'), std::string("\1\0\0\0", 4)};
+    for (int round = 0, rounds = mutator.Rounds(2000); round < rounds; ++round) {
+        std::string data = seeds[mutator.Below(5)];
+        mutator.Mutate(data, data.size());
+        data.resize(std::min<size_t>(data.size(), 600));
+        const DWORD type = types[mutator.Below(7)], written = DWORD(data.size());
+        data += "zz";  // Wine looks one unit past a string for a NUL to add
+        ASSERT_EQ(::RegSetValueExW(key.Get(), L"Server", 0, type, (const BYTE*)data.data(), written), ERROR_SUCCESS);
+        wchar_t stored[512] = {};
+        DWORD n = sizeof stored, number = 0;
+        ASSERT_EQ(::RegQueryValueExW(key.Get(), L"Server", nullptr, nullptr, (BYTE*)stored, &n), ERROR_SUCCESS);
+        // What a zero-filled buffer of `bytes` holds, as text up to a NUL.
+        auto text = [&](DWORD bytes) { return std::wstring(stored, ::wcsnlen(stored, bytes / 2)); };
+        const bool strict = (type == REG_SZ || type == REG_EXPAND_SZ) && (n == 0 || (n % 2 == 0 && !stored[n / 2 - 1]));
+        std::memcpy(&number, stored, std::min<DWORD>(n, 4));
+        const std::wstring expected = show(strict && n <= 520, text(520)) + show(n <= 520, text(520)) +
+            show(n <= 4, std::to_wstring(number)) + std::to_wstring(n <= 40 && text(40).size() < 20 ? ParseRemoteType(text(40).c_str()) : -1);
+        std::wstring strictText, looseText;
+        int cached = -1;
+        const bool strictRead = win::ReadStrictString(key.Get(), L"Server", &strictText);
+        const bool looseRead = win::ReadLooseString(key.Get(), L"Server", &looseText);
+        const bool numberRead = win::ReadLooseDword(key.Get(), L"Server", &(number = 0));
+        ReadCachedSessionType(&cached);
+        EXPECT_EQ(show(strictRead, strictText) + show(looseRead, looseText) + show(numberRead, std::to_wstring(number)) +
+                  std::to_wstring(cached), expected) << "round " << round << ", type " << type << ", " << n << " bytes";
+        EXPECT_TRUE(win::LooseValueExists(key.Get(), L"Server"));
     }
 }
 

@@ -8,10 +8,12 @@
 #include <shlobj.h>
 
 #include <cstdint>
+#include <cstring>
 #include <tuple>
 #include <vector>
 
 #include "MoCatalog.h"
+#include "common/Fuzz.h"
 #include "common/Testing.h"
 
 namespace {
@@ -175,28 +177,44 @@ TEST(MoCatalog, FindsMsgfmtEntriesByContextAndMsgid) {
     }
 }
 
-// Whatever the damage, the reader refuses the file or answers without
-// crashing: every offset it follows has been checked against the size.
-TEST(MoCatalog, SurvivesEveryTruncationAndRandomDamage) {
+// Damage the format forbids is refused; other damage, seeded, is refused or
+// read without a read past the data: a no-access page follows it.
+TEST(MoCatalog, FuzzRefusesWhatTheFormatForbidsAndNeverReadsPastTheData) {
+    tst::Mutator mutator(1);
     const std::string valid = TestCatalogue();
-    auto probe = [](const std::string& bytes) {
+    auto u32 = [&valid](size_t at) { uint32_t v = 0; return std::memcpy(&v, &valid[at], 4), v; };
+    const uint32_t size = uint32_t(valid.size()), count = u32(8), originals = u32(12), translations = u32(16);
+    ASSERT_GE(count, 3u);
+    std::vector<std::string> keys;  // every original, up to its NUL
+    for (uint32_t i = 0; i < count; ++i) keys.emplace_back(&valid[u32(originals + 8 * i + 4)]);
+    auto parses = [&](const std::string& bytes) {
         MoCatalog catalogue;
-        if (!catalogue.Parse(bytes)) return;
-        for (const char* msgid : {"RDP channel", "working", "loaded", "%u days"}) {
-            catalogue.Find(msgid);
-            catalogue.Find(Ctx("Remote channel", msgid));
-        }
+        if (!catalogue.Parse(tst::Guarded(bytes))) return false;
+        for (const std::string& key : keys) catalogue.Find(key);
+        return true;
     };
-    for (size_t size = 0; size < valid.size(); ++size) probe(valid.substr(0, size));
-    uint32_t seed = 12345;
-    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
-    for (int round = 0; round < 3000; ++round) {
-        std::string bytes = valid;
-        // Half the rounds hit only the header and tables, where a lie does most harm.
-        size_t span = round % 2 ? valid.size() : std::min<size_t>(valid.size(), 28 + 16 * 16);
-        for (uint32_t flips = 1 + next() % 4; flips > 0; --flips)
-            bytes[next() % span] = static_cast<char>(next() >> 24);
-        probe(bytes);
+    auto with = [&valid](size_t at, uint32_t value) { std::string b = valid; return std::memcpy(&b[at], &value, 4), b; };
+    std::string swapped = valid, twice = valid, unterminated = valid;
+    for (uint32_t table : {originals, translations}) {  // entries 1 and 2
+        swapped.replace(table + 8, 16, valid.substr(table + 16, 8) + valid.substr(table + 8, 8));
+        twice.replace(table + 8, 8, valid.substr(table + 16, 8));
+    }
+    unterminated[u32(originals + 12) + u32(originals + 8)] = 'x';
+    const std::pair<const char*, std::string> refused[] = {
+        {"originals out of order", swapped}, {"an original twice", twice}, {"a string without its NUL", unterminated},
+        {"wrong magic", with(0, 0x950412df)}, {"the other byte order", with(0, 0xde120495)},
+        {"major revision 2", with(4, 0x20000)}, {"a table past the end", with(16, size - 8 * count + 8)},
+        {"a string past the end", with(translations + 8 * count - 4, size)},
+        {"a length wrapping 32 bits", with(originals + 8, ~0u)}};
+    EXPECT_TRUE(parses(valid));
+    EXPECT_TRUE(parses(with(4, 0x10003))) << "revision 1.3";
+    for (const auto& [name, bytes] : refused) EXPECT_FALSE(parses(bytes)) << name;
+    // The last byte is the NUL of the last string: every shorter prefix is refused.
+    for (uint32_t cut = 0; cut < size; ++cut) EXPECT_FALSE(parses(valid.substr(0, cut))) << cut;
+    for (int round = 0, rounds = mutator.Rounds(20000); round < rounds; ++round) {
+        std::string bytes = valid;  // half the rounds hit only the header and tables
+        mutator.Mutate(bytes, round % 2 ? bytes.size() : translations + 8 * count);
+        parses(bytes);
     }
 }
 
