@@ -68,25 +68,22 @@ ChildProcess::~ChildProcess() {
     if (process_ && ::WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) Kill();
 }
 
-bool ChildProcess::Start(const std::wstring& commandLine, bool capture) {
+bool ChildProcess::Start(const std::wstring& commandLine) {
+    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+    HANDLE r = nullptr, w = nullptr, ir = nullptr, iw = nullptr;
+    if (!::CreatePipe(&r, &w, &sa, 0) || !::CreatePipe(&ir, &iw, &sa, 0)) return false;
+    win::ScopedHandle outWrite(w), inRead(ir);
+    out_.Reset(r), in_.Reset(iw);
+    ::SetHandleInformation(r, HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(iw, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW si = {};
     si.cb = sizeof si;
-    win::ScopedHandle outWrite, inRead;
-    if (capture) {
-        SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-        HANDLE r = nullptr, w = nullptr, ir = nullptr, iw = nullptr;
-        if (!::CreatePipe(&r, &w, &sa, 0) || !::CreatePipe(&ir, &iw, &sa, 0)) return false;
-        out_.Reset(r), outWrite.Reset(w), inRead.Reset(ir), in_.Reset(iw);
-        ::SetHandleInformation(r, HANDLE_FLAG_INHERIT, 0);
-        ::SetHandleInformation(iw, HANDLE_FLAG_INHERIT, 0);
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdOutput = si.hStdError = w;
-        si.hStdInput = ir;
-    }
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = w;
+    si.hStdInput = ir;
     std::wstring cmd = commandLine;
     PROCESS_INFORMATION pi = {};
-    if (!::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, capture, 0, nullptr, nullptr, &si, &pi))
-        return false;
+    if (!::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return false;
     ::CloseHandle(pi.hThread);
     process_.Reset(pi.hProcess);
     pid_ = pi.dwProcessId;

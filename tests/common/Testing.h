@@ -21,12 +21,12 @@ std::string ReadFileBytes(const std::wstring& path);
 bool CreateEmptyFile(const std::wstring& path);  // and the folders on the way
 std::wstring Quote(const std::wstring& path);     // quoted when it holds a blank
 
-// With `capture`, stdout and stderr go to a pipe and stdin is a pipe held open
-// until CloseInput(). Killed when the object goes while it still runs.
+// Stdout and stderr go to a pipe, and stdin is a pipe held open until
+// CloseInput(). Killed when the object goes while it still runs.
 class ChildProcess {
 public:
     ~ChildProcess();
-    bool Start(const std::wstring& commandLine, bool capture = true);
+    bool Start(const std::wstring& commandLine);
     bool Wait(DWORD ms, DWORD* exitCode = nullptr);  // true when it ended
     std::string Output();
     bool WaitForOutput(const std::string& needle, DWORD ms);

@@ -262,38 +262,32 @@ TEST_F(Dialogs, TheLogHoldsExactlyTheListedLinesInEnumerationOrder) {
                   "\r\n" + listed[4] + "\r\n");
 }
 
-TEST_F(Dialogs, TheCompleteReportForOneTester) {
-    ASSERT_TRUE(clients_.Start(L"mstsc.exe", L"vcbrdp.dll"));
+// The channel line follows the first test, with the status it completed
+// with; a tester that cannot start shows nothing; without exactly one client
+// process the client machine line stands alone and no test runs.
+TEST_F(Dialogs, TheReportListsEachTestersStatusesUnderTheChannelLine) {
     const long long now = ::_time64(nullptr);
-    ClientRun run = StatusReport(L"--tester name=T,outcome=2,status=Link/" + std::to_wstring(now - 2 * 3600 - 60) +
-                                 L"/" + std::to_wstring(now - 3 * 86400 - 60) + L"/0x80004005");
-    EXPECT_EQ(Body(run), (Strings{"RDP channel - loaded, connected", "Link:", "- last message sent 2 hours ago",
-                                "- last message received 3 days ago", "- last error 2147500037 (80004005)"}))
-        << run.output;
-    EXPECT_EQ(run.Value("description"), "Lists the connection status for all virtual channels used.");
-}
-
-TEST_F(Dialogs, EachTesterGetsAHeaderZeroValuesNoLinesAndOneThatCannotStartNothing) {
-    ASSERT_TRUE(clients_.Start(L"mstsc.exe", L"vcbrdp.dll"));
-    // The channel line follows the first test, with the status it completed with.
-    ClientRun run = StatusReport(L"--tester name=A,outcome=1,status=LinkA/0/0/0"
-                                 L" --tester name=B,status=LinkB/0/0/5,status=LinkC/0/0/0");
-    EXPECT_EQ(Body(run), (Strings{"RDP channel - loaded, not connected", "--- A ---", "LinkA:", "--- B ---", "LinkB:",
-                                "- last error 5 (5)", "LinkC:"})) << run.output;
-    ASSERT_TRUE(tst::WaitForNoServer(15000));
-    run = StatusReport(L"--tester name=A,start-hr=0x80004005,status=LinkA/0/0/1 --tester name=B,status=LinkB/0/0/0");
-    EXPECT_EQ(Body(run), (Strings{"RDP channel - loaded, connected", "--- B ---", "LinkB:"})) << run.output;
-    EXPECT_EQ(tst::CountOf(run.output, "[A] EnumStatus"), 0u) << run.output;
-}
-
-TEST_F(Dialogs, WithoutOneClientProcessTheClientMachineLineStandsAlone) {
-    for (int clients = 0; clients <= 2; clients += 2) {
-        for (int i = 0; i < clients; ++i) { ASSERT_TRUE(clients_.Start(L"mstsc.exe", L"vcbrdp.dll")); }
+    const struct { int clients; std::wstring testers; Strings body; } rows[] = {
+        {1, L"--tester name=T,outcome=2,status=Link/" + std::to_wstring(now - 2 * 3600 - 60) + L"/" +
+                std::to_wstring(now - 3 * 86400 - 60) + L"/0x80004005",
+         {"RDP channel - loaded, connected", "Link:", "- last message sent 2 hours ago",
+          "- last message received 3 days ago", "- last error 2147500037 (80004005)"}},
+        {1, L"--tester name=A,outcome=1,status=LinkA/0/0/0 --tester name=B,status=LinkB/0/0/5,status=LinkC/0/0/0",
+         {"RDP channel - loaded, not connected", "--- A ---", "LinkA:", "--- B ---", "LinkB:", "- last error 5 (5)", "LinkC:"}},
+        {1, L"--tester name=A,start-hr=0x80004005,status=LinkA/0/0/1 --tester name=B,status=LinkB/0/0/0",
+         {"RDP channel - loaded, connected", "--- B ---", "LinkB:"}},
+        {0, L"--tester name=A,status=Link/0/0/0", {"Client machine with no remote host running"}},
+        {2, L"--tester name=A,status=Link/0/0/0", {"Client machine with multiple server hosts running."}}};
+    for (const auto& row : rows) {
+        clients_.StopAll();
+        for (int i = 0; i < row.clients; ++i) { ASSERT_TRUE(clients_.Start(L"mstsc.exe", L"vcbrdp.dll")); }
         ASSERT_TRUE(tst::WaitForNoServer(15000));
-        ClientRun run = StatusReport(L"--tester name=T,status=Link/0/0/0");
-        EXPECT_EQ(Body(run), Strings{clients ? "Client machine with multiple server hosts running."
-                                           : "Client machine with no remote host running"}) << run.output;
-        EXPECT_EQ(tst::CountOf(run.output, "[T] StartConnectionTest"), 0u) << run.output;
+        ClientRun run = StatusReport(row.testers);
+        EXPECT_EQ(Body(run), row.body) << run.output;
+        if (row.clients != 1 || row.testers.find(L"start-hr") != std::wstring::npos) {
+            EXPECT_EQ(tst::CountOf(run.output, "[A] EnumStatus"), 0u) << run.output;
+        }
+        EXPECT_EQ(run.Value("description"), "Lists the connection status for all virtual channels used.");
     }
 }
 

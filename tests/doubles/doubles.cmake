@@ -23,12 +23,10 @@ farlink_double_dll(double_wfapi_nofree ${d}/session/WfapiDouble.cpp double_wfapi
 farlink_double_dll(double_vdpbridge ${d}/session/VdpBridgeDouble.cpp double_vdpbridge)
 farlink_double_dll(double_vdpbridge_nofree ${d}/session/VdpBridgeDouble.cpp double_vdpbridge_nofree
   FARLINK_DOUBLE_NO_FREE)
-# Lingua.dll doubles: one records the program's calls, two fail to give an object.
-farlink_double_dll(lingua_double_recording ${d}/lingua/LinguaDouble.cpp lingua_double_recording)
+# Lingua.dll doubles that fail to give an object.
 farlink_double_dll(lingua_double_null ${d}/lingua/LinguaDouble.cpp lingua_double_null
   FARLINK_DOUBLE_NULL_INTERFACE)
-farlink_double_dll(lingua_double_noexport ${d}/lingua/LinguaDouble.cpp lingua_double_noexport
-  FARLINK_DOUBLE_NO_EXPORT)
+farlink_double_dll(lingua_double_noexport ${d}/lingua/LinguaDouble.cpp lingua_double_noexport)
 
 # The program's translation set-up in a process of its own, with a product
 # version of 5.12 (and a different file version).

@@ -96,21 +96,6 @@ TEST_F(Registration, ExitCodesAndAServerStartedByHand) {
     EXPECT_TRUE(FAILED(static_cast<HRESULT>(code))) << std::hex << code;
 }
 
-TEST(LogFile, EachRunTruncatesTheLogInTheMajorVersionFolder) {
-    unsigned major = tst::ServerMajorVersion();
-    ASSERT_NE(major, 0xFFFFu) << "the server carries no version resource";
-    const std::wstring path = tst::ServerLogPath();
-    ASSERT_TRUE(tst::CreateEmptyFile(path));
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    ::WriteFile(file, "old run\r\n", 9, &written, nullptr);
-    ::CloseHandle(file);
-    // Even a start that only registers begins a new log.
-    ASSERT_EQ(RunServer(L"/RegServer"), 0u);
-    EXPECT_TRUE(tst::FileExists(path));
-    EXPECT_EQ(tst::ReadFileBytes(path), "");
-}
-
 class EndToEnd : public testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_EQ(RunServer(L"/RegServer"), 0u); }
@@ -118,20 +103,6 @@ protected:
     // A dialog probes the session; the cache answers before the cloud check can.
     tst::SavedValue cache_{HKEY_CURRENT_USER, tst::kCacheKey, L"Server", L"Local"};
 };
-
-TEST_F(EndToEnd, ActivatesOutOfProcessOneServerForAllClients) {
-    tst::ChildProcess holder;
-    ASSERT_TRUE(tst::StartClient(&holder, L"pid wait-input"));
-    ASSERT_TRUE(holder.WaitForOutput("pid=", 30000)) << holder.Output();
-    DWORD pid = tst::ReportedPid(holder.Output());
-    EXPECT_NE(pid, holder.Pid());
-    EXPECT_EQ(tst::ProcessImageName(pid), L"FarlinkUI.exe");
-    std::string out;
-    ASSERT_EQ(tst::RunClient(L"pid pid", &out), 0u) << out;
-    EXPECT_EQ(tst::CountOf(out, "pid=" + std::to_string(pid) + " -> 0x00000000"), 2u) << out;
-    holder.CloseInput();
-    EXPECT_TRUE(holder.Wait(10000));
-}
 
 TEST_F(EndToEnd, ArgumentChecksAndInterfaces) {
     std::string out;

@@ -126,23 +126,4 @@ TEST_F(PackageRepair, BrokenWorkSpacesChannelIsReinstalledOnBothSides) {
     }
 }
 
-TEST_F(PackageRepair, WorkSpacesRepairsThePackageRecordedWhenItWasBuilt) {
-    const std::tuple<const char*, const wchar_t*, const wchar_t*, const wchar_t*, TriState> cases[] = {
-        // recorded at construction (null: none), in the registry at the repair, the caller's, result
-        {"recorded, then changed", kCode, kUnknownCode, L"", 1},
-        {"none recorded", nullptr, kCode, kCode, 0},
-        {"unknown recorded", kUnknownCode, kCode, kCode, 0}};
-    for (const auto& [name, recorded, later, caller, result] : cases) {
-        SCOPED_TRACE(name);
-        Enter();
-        if (recorded) SeedProductCode(recorded);
-        AwsComponent prototype;
-        SeedProductCode(later);
-        AwsComponent copy(prototype);
-        ASSERT_TRUE(copy.UpdateState(true, L""));  // no Teradici key: the host side wants a repair
-        hive_.reset();
-        EXPECT_EQ(copy.Repair(true, caller), result);
-    }
-}
-
 }  // namespace

@@ -41,18 +41,6 @@ std::string State(const IRemoteComponent& c, bool host = false) {
            std::to_string(c.IsDllInstalled(host));
 }
 
-TEST(ComponentList, ProcessNamesMatchWithoutCaseAndUnknownTypesFindNothing) {
-    const std::tuple<bool, const wchar_t*, int> rows[] = {  // host side, name, type (-1: none)
-        {false, L"MSTSC.EXE", RemoteTypeRdp},  // Glass has the same client: list order breaks the tie
-        {true, L"PCOIP_SERVER_WIN32.EXE", RemoteTypeAws}, {true, L"mstsc.exe", -1}, {false, L"mstsc", -1}};
-    ComponentHolder c;
-    for (const auto& [host, name, type] : rows) {
-        EXPECT_EQ(FindByProcessName(host, name, c), type != -1) << name;
-        EXPECT_EQ(type != -1 ? c->GetType() : -1, type) << name;
-    }
-    for (int type : {-1, 0, 7, 100}) { EXPECT_FALSE(FindByType(type, c) || CloneComponent(type, GetComponentList().At(0), c)) << type; }
-}
-
 class ScriptedComponent : public RemoteBaseComponent {
 public:
     ScriptedComponent(TriState c, TriState f, TriState r) : c_(c), f_(f), r_(r) {}
@@ -79,28 +67,6 @@ TEST(SharedRules, NeedsRepairOnlyForAZeroOfAnInstalledClientAndRepairResultsComb
     }
 }
 
-TEST(Detector, LocalListsAllSixRemoteOnlyItsOwnDisconnectedNone) {
-    const std::tuple<const wchar_t*, int, std::vector<int>> rows[] = {
-        {L"Local", -1, {2, 1, 3, 5, 4, 6}}, {L"rdp", RemoteTypeRdp, {RemoteTypeRdp}},
-        {L"Disconnected", RemoteTypeDisconnected, {}}};
-    for (const auto& [session, sessionType, expected] : rows) {
-        SCOPED_TRACE(testing::Message() << session);
-        tst::ScratchHive hive(session);
-        RemoteComponentDetector detector;
-        EXPECT_EQ(detector.inRemoteSession, sessionType != -1);
-        EXPECT_EQ(detector.SessionType(), sessionType);
-        for (int pass = 0; pass < 2; ++pass) {
-            std::vector<int> types;
-            for (bool first = true; detector.MoveNext(first, L"");) types.push_back(detector.GetType());
-            EXPECT_EQ(types, expected);
-        }
-        // Past the end the fields keep the last component's answers.
-        EXPECT_EQ(detector.GetType(), expected.empty() ? -1 : expected.back());
-        EXPECT_EQ(detector.Repair(true, L""), -1) << "the host side has nothing to repair";
-        EXPECT_TRUE(!expected.empty() || !detector.FindClientProcess()) << "scanned anyway";
-    }
-}
-
 // A scratch machine with this product installed.
 class Machine : public testing::Test {
 protected:
@@ -108,19 +74,6 @@ protected:
     tst::ScratchHive hive_{L"Local", true};
     tst::Install install_;
 };
-
-TEST_F(Machine, DetectorRepairWritesMissingKeysAndOneFailureFailsTheWhole) {
-    RemoteComponentDetector detector;
-    ASSERT_FALSE(detector.inRemoteSession);
-    EXPECT_EQ(detector.Repair(false, L""), 1);
-    EXPECT_TRUE(tst::KeyExists(HKEY_CURRENT_USER, kKelp));
-    install_.CreatePluginFiles();  // the other clients are not installed: nothing left
-    EXPECT_EQ(detector.Repair(false, L""), -1);
-    install_.WriteAddin(kKelp, L"C:\\other\\vcbrdp.dll");
-    tst::WriteBlockedKey blocked(HKEY_CURRENT_USER, kKelp);
-    ASSERT_TRUE(blocked.Blocked());
-    EXPECT_EQ(RemoteComponentDetector().Repair(false, L""), 0);
-}
 
 TEST_F(Machine, RdpTestsTheFileTheKeyNamesInAnyCase) {
     install_.CreatePluginFiles();
@@ -142,23 +95,6 @@ TEST_F(Machine, RdpTestsTheFileTheKeyNamesInAnyCase) {
     RdpComponent c;
     EXPECT_TRUE(c.UpdateState(false, L""));
     EXPECT_EQ(State(c), "-1 0 1");
-}
-
-TEST_F(Machine, GlassIsNeverRepairedAndACopyCarriesTheLastReading) {
-    RdpGlassComponent glass;
-    EXPECT_FALSE(glass.UpdateState(false, L""));
-    EXPECT_EQ(std::make_pair(glass.IsClientInstalled(false), glass.Repair(false, L"")), std::make_pair(0, -1));
-    EXPECT_FALSE(tst::KeyExists(HKEY_CURRENT_USER, kKelp));
-    ComponentHolder updated, copy;
-    ASSERT_TRUE(FindByType(RemoteTypeRdp, updated));
-    EXPECT_TRUE(updated->UpdateState(false, L""));
-    ASSERT_TRUE(CloneComponent(RemoteTypeRdp, *updated, copy));
-    EXPECT_EQ(copy->Repair(false, L""), 1);  // no second reading
-    install_.CreatePluginFiles();
-    EXPECT_FALSE(updated->UpdateState(false, L""));
-    ::RegDeleteKeyW(HKEY_CURRENT_USER, kKelp);
-    ASSERT_TRUE(CloneComponent(RemoteTypeRdp, *updated, copy));
-    EXPECT_EQ(copy->IsRegistered(false), 1);
 }
 
 TEST_F(Machine, InstallPathsVersionProductCodeAndRdpSupport) {
@@ -444,18 +380,6 @@ TEST(ProcessScan, EachClientAttributedToItsComponentWithOrWithoutItsPlugin) {
     EXPECT_FALSE(detector.FindClientProcess());
     EXPECT_EQ(std::make_tuple(detector.multipleClients, detector.GetType(), detector.dllLoaded),
               std::make_tuple(true, int(RemoteTypeRdp), 1));
-    // The host side takes the session's component without walking.
-    for (const wchar_t* session : {L"RDP", L"AWS"}) {
-        tst::ScratchHive remote(session);
-        RemoteComponentDetector host;
-        ASSERT_TRUE(host.inRemoteSession);
-        EXPECT_TRUE(host.FindClientProcess()) << session;
-        std::wstring dll;
-        EXPECT_FALSE(host.GetChannelDll(false, dll));
-        EXPECT_EQ(std::make_tuple(host.GetType(), dll, host.dllLoaded, host.multipleClients),
-                  std::make_tuple(host.SessionType(), std::wstring(host.SessionType() == RemoteTypeAws ? L"vcbpco.dll"
-                                  : L"vcbrdp.dll"), -1, false));
-    }
 }
 
 // Seeded values of any type and length where the session cache lives, read by

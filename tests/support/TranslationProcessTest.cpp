@@ -132,25 +132,6 @@ TEST(TranslationProcess, LibraryBesideTheProgramOrInItsX86Folder) {
     }
 }
 
-// What the program asks of the library, in order, as a recording double sees
-// it: a second InitializeTranslation asks nothing.
-TEST(TranslationProcess, CallsTheLibraryInItsOrderOnce) {
-    ProbeFolder probe;
-    Place(L"lingua_double_recording.dll", probe.dir + L"\\Lingua.dll");
-    EXPECT_EQ(probe.Run(L"init deu"),  // no Locale folder anywhere: an empty path
-              "BindDomain \"FarlinkUI\" \"\"\nSetModule program 0 0\nSetFlag 1\n"
-              "SetLanguage \"deu\"\n");
-
-    ::CreateDirectoryW(probe.locale.c_str(), nullptr);
-    std::string folder(probe.locale.begin(), probe.locale.end());  // scratch paths are ASCII
-    EXPECT_EQ(probe.Run(Lookup(L"ctx", L"before") + L"init deu init fra " + kRdp),
-              // A Translate before the set-up already reaches the library.
-              "Lookup null \"ctx\" \"before\"\n[before]\n"
-              "BindDomain \"FarlinkUI\" \"" + folder + "\"\n"
-              "SetModule program 0 0\nSetFlag 1\nSetLanguage \"deu\"\n"
-              "Lookup null \"Remote channel\" \"RDP channel\"\n[RDP channel]\n");
-}
-
 // The .mo reader.
 using lingua::MoCatalog;
 
