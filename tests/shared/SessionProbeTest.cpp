@@ -231,7 +231,6 @@ const ProbeCase kCases[] = {
     {.name = "C_GlassIdDiffers", .glass = Dword(2), .primeAfter = kC, .expected = 4},
     {.name = "C_GlassIdEqual", .glass = Dword(1), .local = true},
     {.name = "C_GlassIdAnyType", .glass = RawValue{REG_BINARY, std::wstring(L"\x7\0", 2)}, .expected = 4},
-    {.name = "C_GlassIdTooLong", .glass = RawValue{REG_QWORD, std::wstring(L"\x7\0\0\0", 4)}, .local = true},
     {.name = "C_GlassIdShortIsAbsent", .glass = RawValue{REG_BINARY, std::wstring(L"\x7", 1)}, .local = true},
     {.name = "C_NoSessionId", .sessionIdOk = FALSE, .glass = Dword(2), .local = true},
     // D: Citrix, through the real binding of a wfapi.dll double.
@@ -339,10 +338,8 @@ TEST(SessionConversions, BufferSizesAndCachedNames) {
     int value = 7;
     EXPECT_FALSE(sharedfarlink::BufferToInt(nullptr, 4, &value));
     EXPECT_EQ(7, value);
-    const std::pair<const wchar_t*, int> names[] = {
-        {L"Local", 0}, {L"ICA", 1},     {L"rdp", 2},    {L"HORIZON", 3}, {L"glass", 4},  {L"aWs", 5},
-        {L"Azure", 6}, {L"Disconnected", 100}, {L"", -1}, {L"Citrix", -1}, {L"Local ", -1}, {L"Loca", -1}};
-    for (const auto& [text, type] : names) { EXPECT_EQ(type, sharedfarlink::ParseRemoteType(text)) << text; }
+    for (const auto& [text, type] : {std::pair(L"aWs", 5), std::pair(L"Disconnected", 100), std::pair(L"Local ", -1)})
+        EXPECT_EQ(type, sharedfarlink::ParseRemoteType(text)) << text;
     EXPECT_EQ(-1, sharedfarlink::ParseRemoteType(nullptr));
 }
 
@@ -352,9 +349,7 @@ TEST(CloudProbe, Ec2UuidAndReachableMetadataMakeAws) {
         // uuid (null: no text), read result, CheckEc2Uuid, metadata served, AWS
         {kEc2Uuid, S_OK, 0, true, true},     {kEc2Uuid, S_OK, 0, false, false},
         {L"EC2", S_OK, 0, true, true},       {L"ec2a1f3b-97c4-5e1d-0b22-3f0d8c6a7b11", S_OK, 1, true, false},
-        {L"Ec2A1F3B", S_OK, 1, true, false}, {L"EC", S_OK, 1, true, false},
-        {L"", S_OK, 1, true, false},         {L" EC2", S_OK, 1, true, false},
-        {kPlainUuid, S_OK, 1, true, false},  {nullptr, S_OK, 1, true, false},
+        {L" EC2", S_OK, 1, true, false},     {L"EC", S_OK, 1, true, false}, {nullptr, S_OK, 1, true, false},
         {L"EC2", kWmiFailure, int(kWmiFailure), true, false}};
     for (const auto& [text, hr, check, served, aws] : rows) {
         SCOPED_TRACE(text ? text : L"(no text)");
@@ -372,21 +367,8 @@ TEST(CloudProbe, Ec2UuidAndReachableMetadataMakeAws) {
     }
 }
 
-// The real WMI path, and the apartment released only when this object's own
-// initialisation counted.
-TEST(CloudProbe, WmiReadsTheProductUuidAndBalancesTheApartment) {
-    std::thread([] {
-        sharedfarlink::CWmiSupport wmi;
-        const win::Bstr query(L"SELECT UUID FROM Win32_ComputerSystemProduct");
-        win::Variant early, uuid, missing;
-        EXPECT_LT(wmi.QueryProperty(query, L"UUID", early.Get()), 0) << "before Connect";
-        ASSERT_EQ(S_OK, wmi.Connect(win::Bstr(L"ROOT\\CIMV2")));
-        ASSERT_EQ(S_OK, wmi.QueryProperty(query, L"UUID", uuid.Get()));
-        ASSERT_EQ(VT_BSTR, uuid.Ref().vt);
-        EXPECT_EQ(36u, ::SysStringLen(uuid.Ref().bstrVal));
-        EXPECT_EQ(S_OK, wmi.QueryProperty(query, L"NoSuchProperty", missing.Get()));
-        EXPECT_EQ(VT_EMPTY, missing.Ref().vt);
-    }).join();
+// The apartment is released only when the WMI object's own initialisation counted.
+TEST(CloudProbe, WmiBalancesTheApartment) {
     const DWORD kNone = ~0u;
     const std::pair<DWORD, HRESULT> rows[] = {  // apartment held before, a later MTA init
         {kNone, S_OK}, {COINIT_MULTITHREADED, S_FALSE}, {COINIT_APARTMENTTHREADED, RPC_E_CHANGED_MODE}};

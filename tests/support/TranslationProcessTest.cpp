@@ -1,6 +1,6 @@
 // Translation set-up in fresh processes: the probe (TranslationProbe.cpp, product
-// version 5.12) run from bin, or copied into a scratch folder with exactly the
-// library, "Locale" folder and catalogues a case needs. Then the .mo reader
+// version 5.12) copied into a scratch folder with exactly the library,
+// "Locale" folder and catalogues a case needs. Then the .mo reader
 // against msgfmt's own output and damage.
 #include <gtest/gtest.h>
 
@@ -55,17 +55,6 @@ std::wstring Lookup(const std::wstring& context, const std::wstring& msgid) {
 const std::wstring kRdp = Lookup(L"Remote channel", L"RDP channel");
 const char kRdpTranslated[] = "[tst RDP]\n";
 const char kRdpEnglish[] = "[RDP channel]\n";
-
-TEST(TranslationProcess, LanguagesFromTheCataloguesBesideTheProgram) {
-    const std::wstring steps = Lookup(L"Remote access authorization", L"Enabled") +
-        Lookup(L"Remote connection status: same error code as decimal and hexadecimal", L"- last error %u (%x)");
-    const std::pair<const wchar_t*, const char*> cases[] = {
-        {L"deu", "[Aktiviert]\n[- letzter Fehler %u (%x)]\n"},
-        {L"fra", "[Activ\xc3\xa9" "e]\n[- derni\xc3\xa8re erreur %u (%x)]\n"},
-        {L"xyz", "[Enabled]\n[- last error %u (%x)]\n"}};
-    for (const auto& [language, expected] : cases)
-        EXPECT_EQ(RunProbe(BesideExe(L"translation_probe.exe"), L"init " + std::wstring(language) + L" " + steps), expected);
-}
 
 TEST(TranslationProcess, EmptyMarkerBlanksOnlyTheExactText) {
     ProbeFolder probe;
