@@ -9,7 +9,7 @@ for n in "$@"; do
     11) sed -i '44{h;d};46G' src/support/LocaleFolder.cpp ;;
     13) sed -i '10s/E_POINTER/E_INVALIDARG/' src/server/CFarlinkUI.cpp ;;
     17) sed -i '39s/10000/5000/' src/dialogs/RemoteConnectionStatus.h ;;
-    *) git apply /work/faults/$n-*.patch || echo "apply $n failed" ;;
+    *) git apply docs/planted-faults/$n-*.patch || echo "apply $n failed" ;;
   esac
 done
 git diff --stat -- src lingua
