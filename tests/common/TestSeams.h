@@ -29,17 +29,12 @@ private:
     T* previous_;
 };
 
-struct ScopedSessionFactsOverride : ScopedOverride<SessionFacts> {
-    explicit ScopedSessionFactsOverride(SessionFacts& fake) : ScopedOverride(g_testSessionFacts, &fake) {}
-};
-struct ScopedProductUuidOverride : ScopedOverride<ProductUuidSource> {
-    explicit ScopedProductUuidOverride(ProductUuidSource& fake) : ScopedOverride(g_testUuidSource, &fake) {}
-};
-// Sends the metadata request to `origin`, a loopback server of the test; any
-// other origin leaves none, so no request is made. The text must outlive this.
-struct ScopedMetadataOriginOverride : ScopedOverride<const wchar_t> {
-    explicit ScopedMetadataOriginOverride(const wchar_t* origin) : ScopedOverride(g_testMetadataOrigin, origin) {}
-};
+using ScopedSessionFactsOverride = ScopedOverride<SessionFacts>;  // (g_testSessionFacts, &fake)
+using ScopedProductUuidOverride = ScopedOverride<ProductUuidSource>;  // (g_testUuidSource, &fake)
+// (g_testMetadataOrigin, origin): the metadata request goes to `origin`, a
+// loopback server of the test; any other origin leaves none, so no request is
+// made. The text must outlive the override.
+using ScopedMetadataOriginOverride = ScopedOverride<const wchar_t>;
 
 // Tests run as a 64-bit process, where the answer is always false; this lets
 // them walk the 64-bit-Windows paths as well. 1 or 0 forces the answer, -1

@@ -284,7 +284,7 @@ TEST_P(SessionProbeTable, Decides) {
     }
     FakeSessionFacts facts;
     facts.metric = c.metric, facts.answers = c.terminal, facts.sessionIdResult = c.sessionIdOk;
-    sharedfarlink::ScopedSessionFactsOverride factsOverride(facts);
+    sharedfarlink::ScopedSessionFactsOverride factsOverride(sharedfarlink::g_testSessionFacts, &facts);
     const wchar_t terminalServer[] = L"SYSTEM\\CurrentControlSet\\Control\\Terminal Server";
     auto setRaw = [](const wchar_t* key, const wchar_t* name, const RawValue& v) {
         return tst::SetRaw(key == tst::kCacheKey ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, key, name, v.type,
@@ -296,11 +296,11 @@ TEST_P(SessionProbeTable, Decides) {
     if (c.cacheKey) { ASSERT_EQ(win::RegKey().Create(HKEY_CURRENT_USER, tst::kCacheKey, KEY_READ), ERROR_SUCCESS); }
     if (c.cached) { ASSERT_TRUE(setRaw(tst::kCacheKey, L"Server", *c.cached)); }
     FakeUuid uuid(c.uuid);
-    sharedfarlink::ScopedProductUuidOverride uuidOverride(uuid);
+    sharedfarlink::ScopedProductUuidOverride uuidOverride(sharedfarlink::g_testUuidSource, &uuid);
     LoopbackHttpServer metadata;
     ASSERT_TRUE(!c.metadataUp || metadata.Start());
     const std::wstring origin = metadata.Url();
-    sharedfarlink::ScopedMetadataOriginOverride originOverride(origin.c_str());
+    sharedfarlink::ScopedMetadataOriginOverride originOverride(sharedfarlink::g_testMetadataOrigin, origin.c_str());
 
     EXPECT_EQ(c.expected, sharedfarlink::ProbeSession());
 
@@ -354,11 +354,11 @@ TEST(CloudProbe, Ec2UuidAndReachableMetadataMakeAws) {
     for (const auto& [text, hr, check, served, aws] : rows) {
         SCOPED_TRACE(text ? text : L"(no text)");
         FakeUuid uuid(text, hr);
-        sharedfarlink::ScopedProductUuidOverride uuidOverride(uuid);
+        sharedfarlink::ScopedProductUuidOverride uuidOverride(sharedfarlink::g_testUuidSource, &uuid);
         LoopbackHttpServer server;
         ASSERT_TRUE(!served || server.Start());
         const std::wstring origin = server.Url();
-        sharedfarlink::ScopedMetadataOriginOverride originOverride(origin.c_str());
+        sharedfarlink::ScopedMetadataOriginOverride originOverride(sharedfarlink::g_testMetadataOrigin, origin.c_str());
         EXPECT_EQ(check, sharedfarlink::CAwsSupport().CheckEc2Uuid());
         EXPECT_EQ(0, server.Requests());
         EXPECT_EQ(aws, sharedfarlink::CAwsSupport().IsAwsInstance());

@@ -188,10 +188,4 @@ TEST(MoCatalog, FuzzRefusesWhatTheFormatForbidsAndNeverReadsPastTheData) {
     }
 }
 
-TEST(MoCatalog, MissingFileOrFolderIsNoCatalogue) {
-    MoCatalog catalogue;
-    EXPECT_FALSE(catalogue.LoadFile(L"C:\\no\\such\\folder\\FarlinkUI.mo"));
-    EXPECT_FALSE(catalogue.LoadFile(BesideExe(L"Locale").c_str()));
-}
-
 }  // namespace
