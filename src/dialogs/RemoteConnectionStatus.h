@@ -16,7 +16,7 @@ namespace dialogs {
 class RemoteConnectionStatus : public RemoteDialogBase {
 public:
     explicit RemoteConnectionStatus(DialogServices& services);
-    ~RemoteConnectionStatus() override = default;
+    ~RemoteConnectionStatus() override;
 
 protected:
     BOOL OnInitDialog() override;
@@ -39,6 +39,8 @@ private:
     // Shared with the sink, which a tester may keep and call after we are gone.
     std::shared_ptr<ProgressEvents> events;
     win::ComPtr<ITestProgress> progress;
+    // Whether the sink's stub is held for the dialog's life (CoLockObjectExternal).
+    bool progressStubHeld = false;
     // How long a test may stay silent before the report goes on without it.
     const DWORD waitTimeout = 10000;
     // The pass dispatches messages, so a Refresh click can arrive mid-pass.
