@@ -1,20 +1,25 @@
 // Figures for the Connection Status dialog's status pass: a tester reports N
-// connection statuses (N = 1, 100, 1000) and the pass lists them. Beside each
-// pass, the raw cost of the same calls (EnumStatus and the four getters per
-// status) on the same tester objects, made from another process without the
-// dialog. The tester lives in a process of its own that hands it to the
-// server itself, as the product does. Prints numbers and ratios; asserts nothing.
+// connection statuses (N = 1, 100, 1000) and the pass lists them; a pass ends
+// when its report is complete in the list. Beside each pass, the raw cost of
+// the same calls (EnumStatus and the four getters per status) on the same
+// tester objects, made from another process without the dialog, once before
+// and once after the pass. The tester lives in a process of its own that hands
+// it to the server itself, as the product does. Then 30 passes over 100
+// statuses with the server's handles, USER objects, windows and private bytes
+// after each. Prints numbers and ratios; asserts nothing.
 //
 //   status_pass_bench.exe               the whole run (needs the server registered)
 //   status_pass_bench.exe --host FILE   the tester's process (started by the run)
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
 #include <vector>
 
 #include "BenchClock.h"
+#include "ServerFigures.h"
 #include "FarlinkUI.h"
 #include "com/ComObject.h"
 #include "win/Bstr.h"
@@ -24,7 +29,10 @@
 namespace {
 
 constexpr int kTestButton = 1003;
+constexpr int kStatusList = 1004;
 constexpr int kRefreshButton = 1006;
+constexpr int kLeakPasses = 30;
+constexpr int kLeakStatuses = 100;
 const wchar_t kDesktopCaption[] = L"Corvane \x2013 Remote Desktop";
 const wchar_t kStatusCaption[] = L"Corvane \x2013 Remote Connection Status";
 
@@ -217,6 +225,55 @@ HWND WaitForWindow(const wchar_t* caption) {
     return nullptr;
 }
 
+// The report for `statuses` connections is complete once its last line, the
+// end stamp, is in: the two stamps, the channel line and three per status.
+// Asked only after the pass's last EnumStatus, when the list has been emptied.
+bool WaitForReport(HWND dialog, int statuses) {
+    HWND list = ::GetDlgItem(dialog, kStatusList);
+    const LRESULT lines = 3 + 3 * static_cast<LRESULT>(statuses);
+    for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < 600000; ::Sleep(2)) {
+        DWORD_PTR count = 0, length = 0;
+        if (!::SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, 60000, &count)) continue;
+        if (static_cast<LRESULT>(count) < lines) continue;
+        if (!::SendMessageTimeoutW(list, LB_GETTEXTLEN, lines - 1, 0, SMTO_NORMAL, 60000, &length))
+            continue;
+        std::wstring text(length + 1, L'\0');
+        ::SendMessageW(list, LB_GETTEXT, lines - 1, reinterpret_cast<LPARAM>(&text[0]));
+        if (text.compare(0, 14, L"Test completed") == 0) return true;
+    }
+    return false;
+}
+
+// One pass, from the click to its complete report; -1 when it did not end.
+// While it runs, the dialog is sent a message every 50 ms: `slowestReply` is
+// the longest it took to answer one (0 for the first pass, which runs before
+// the dialog shows).
+double TimePass(HWND desktop, HWND* statusDialog, HANDLE passDone, int statuses,
+                double* slowestReply = nullptr) {
+    // The raw calls end with the same signal.
+    ::ResetEvent(passDone);
+    double start = bench::Now();
+    // The first pass runs as the dialog opens; Refresh runs the others.
+    if (!*statusDialog) {
+        ::PostMessageW(::GetDlgItem(desktop, kTestButton), BM_CLICK, 0, 0);
+        *statusDialog = WaitForWindow(kStatusCaption);
+    } else {
+        ::PostMessageW(::GetDlgItem(*statusDialog, kRefreshButton), BM_CLICK, 0, 0);
+    }
+    double slowest = 0;
+    for (double waited = 0; ::WaitForSingleObject(passDone, 50) != WAIT_OBJECT_0;) {
+        waited = bench::Now() - start;
+        if (!*statusDialog || waited > 600000) return -1;
+        double sent = bench::Now();
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(*statusDialog, WM_NULL, 0, 0, SMTO_NORMAL, 600000, &ignored);
+        slowest = std::max(slowest, bench::Now() - sent);
+    }
+    if (slowestReply) *slowestReply = slowest;
+    if (!*statusDialog || !WaitForReport(*statusDialog, statuses)) return -1;
+    return bench::Now() - start;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -265,31 +322,42 @@ int wmain(int argc, wchar_t** argv) {
                         static_cast<unsigned long>(hr));
             status = 1;
         } else {
-            std::printf("%6s %12s %12s %8s %16s\n", "N", "pass ms", "raw ms", "ratio",
-                        "pass ms/status");
+            std::printf("%6s %10s %10s %10s %10s %7s %14s %13s\n", "N", "pass ms", "raw ms",
+                        "raw before", "raw after", "ratio", "pass ms/status", "max reply ms");
             const int counts[] = {1, 100, 1000};
             HWND statusDialog = nullptr;
             for (int n : counts) {
                 *count = n;
-                // The raw calls end with the same signal.
-                ::ResetEvent(passDone.Get());
-                // The first pass runs as the dialog opens; Refresh runs the others.
-                double start = bench::Now();
-                if (!statusDialog) {
-                    ::PostMessageW(::GetDlgItem(desktop, kTestButton), BM_CLICK, 0, 0);
-                    statusDialog = WaitForWindow(kStatusCaption);
-                } else {
-                    ::PostMessageW(::GetDlgItem(statusDialog, kRefreshButton), BM_CLICK, 0, 0);
-                }
-                if (::WaitForSingleObject(passDone.Get(), 600000) != WAIT_OBJECT_0) {
+                double before = TimeRaw(tester.Get(), n);
+                double slowestReply = 0;
+                double pass = TimePass(desktop, &statusDialog, passDone.Get(), n, &slowestReply);
+                if (pass < 0) {
                     std::printf("%6d  the pass did not end\n", n);
                     status = 1;
                     break;
                 }
-                double pass = bench::Now() - start;
-                double raw = TimeRaw(tester.Get(), n);
-                std::printf("%6d %12.1f %12.1f %8.2f %16.3f\n", n, pass, raw,
-                            raw > 0 ? pass / raw : 0.0, pass / n);
+                double after = TimeRaw(tester.Get(), n);
+                double raw = (before + after) / 2;
+                std::printf("%6d %10.1f %10.1f %10.1f %10.1f %7.2f %14.3f %13.1f\n", n, pass, raw,
+                            before, after, raw > 0 ? pass / raw : 0.0, pass / n, slowestReply);
+            }
+            ULONG pid = 0;
+            ui->GetProcessId(&pid);
+            bench::ServerWatch server(pid);
+            if (status == 0 && server.IsOpen()) {
+                std::printf("\n%d passes over %d statuses; the server after each:\n", kLeakPasses,
+                            kLeakStatuses);
+                bench::ServerWatch::PrintHeader("pass");
+                *count = kLeakStatuses;
+                bench::ServerFigures first = server.Sample(), middle = first, last = first;
+                bench::ServerWatch::Print(0, 0, first);
+                for (int i = 1; i <= kLeakPasses; ++i) {
+                    double pass = TimePass(desktop, &statusDialog, passDone.Get(), kLeakStatuses);
+                    last = server.Sample();
+                    if (i == kLeakPasses / 2) middle = last;
+                    bench::ServerWatch::Print(i, pass, last);
+                }
+                bench::ServerWatch::PrintSummary(first, middle, last, kLeakPasses - kLeakPasses / 2);
             }
             if (statusDialog) ::PostMessageW(statusDialog, WM_COMMAND, IDCANCEL, 0);
             ::Sleep(500);

@@ -9,13 +9,14 @@
 #include "dialogs/DialogServices.h"
 #include "dialogs/ProgressEvents.h"
 #include "dialogs/RemoteDialogBase.h"
+#include "dialogs/StatusPass.h"
 
 namespace dialogs {
 
 class RemoteConnectionStatus : public RemoteDialogBase {
 public:
     explicit RemoteConnectionStatus(DialogServices& services);
-    ~RemoteConnectionStatus() override = default;
+    ~RemoteConnectionStatus() override;
 
 protected:
     BOOL OnInitDialog() override;
@@ -24,21 +25,29 @@ protected:
 
     void Refresh();
     void RunTests();
-    void WaitForTest();
-    void AddComponentLine();
-    void AddStatusLines(win::ComPtr<IConnectionStatus> status);
+    void AddComponentLine(OverallConnectionStatus overallStatus);
+    void AddStatusLines(const PassEntry& connection);
 
 private:
     void AddLine(const std::wstring& line);
+    void PumpUntilFinished(StatusPass& pass);
+    void ListEntries(const std::vector<PassEntry>& entries);
+    // Lets the list box draw the lines added while its redrawing was off.
+    void ShowListedLines();
 
     DialogServices& services;
     // Shared with the sink, which a tester may keep and call after we are gone.
     std::shared_ptr<ProgressEvents> events;
     win::ComPtr<ITestProgress> progress;
+    // Whether the sink's stub is held for the dialog's life (CoLockObjectExternal).
+    bool progressStubHeld = false;
     // How long a test may stay silent before the report goes on without it.
     const DWORD waitTimeout = 10000;
-    // The wait dispatches messages, so a Refresh click can arrive mid-pass.
+    // The pass dispatches messages, so a Refresh click can arrive mid-pass.
     bool passRunning = false;
+    // Lines listed since the list box last drew; it draws at most this often during a pass.
+    bool linesUnseen = false;
+    static constexpr DWORD kShowLinesEveryMs = 250;
 };
 
 }  // namespace dialogs

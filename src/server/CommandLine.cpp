@@ -46,4 +46,12 @@ ServerSwitch ParseServerSwitch(const wchar_t* commandLine) {
     return ServerSwitch::None;
 }
 
+bool IsComLaunch(const wchar_t* commandLine) {
+    if (!commandLine) return false;
+    for (const wchar_t* p = commandLine; *p; p = ::CharNextW(p)) {
+        if ((*p == L'-' || *p == L'/') && WordEquals(p + 1, L"Embedding")) return true;
+    }
+    return false;
+}
+
 }  // namespace server

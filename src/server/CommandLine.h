@@ -15,4 +15,7 @@ enum class ServerSwitch {
 // whole line, program path included; anything else is ignored.
 ServerSwitch ParseServerSwitch(const wchar_t* commandLine);
 
+// Whether COM started the server: "-Embedding" or "/Embedding", matched the same way.
+bool IsComLaunch(const wchar_t* commandLine);
+
 }  // namespace server

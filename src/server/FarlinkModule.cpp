@@ -12,6 +12,16 @@ namespace {
 // Lets a client that released its last object see the server gone without
 // racing a new activation against a half-shut server.
 constexpr DWORD kExitPauseMs = 1000;
+// Wine starts a server for every client that activates while none has
+// registered yet; the extra ones would never get an object and so never end.
+// A server waits this long for the claim before it leaves: Wine's activation
+// fails when the server it started ends within a second, and a server that
+// revokes meanwhile hands its claim on.
+constexpr DWORD kClaimWaitMs = 5000;
+// A server COM started gets its first object within a second of registering,
+// unless its client got one elsewhere meanwhile: then nobody ever comes.
+constexpr DWORD kUnusedComLaunchMs = 10000;
+const wchar_t kClaimName[] = L"Local\\FarlinkUI-{5B0C2A71-3E94-4F1D-9A62-7C81D4E0B3A9}";
 }  // namespace
 
 FarlinkModule& TheModule() {
@@ -20,6 +30,9 @@ FarlinkModule& TheModule() {
 }
 
 int FarlinkModule::Main() {
+    ServerSwitch which = ParseServerSwitch(::GetCommandLineW());
+    // Before the services: a second server must not truncate the first one's log.
+    if (which == ServerSwitch::None && !ClaimServer()) return 0;
     StartServices();
     bool comInitialized = false;
     HRESULT hr = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
@@ -30,7 +43,6 @@ int FarlinkModule::Main() {
         return hr;
     }
 
-    ServerSwitch which = ParseServerSwitch(::GetCommandLineW());
     HRESULT result = which == ServerSwitch::None ? Run() : HandleSwitch(which);
 
     if (comInitialized) {
@@ -67,11 +79,28 @@ HRESULT FarlinkModule::HandleSwitch(ServerSwitch which) {
 
 HRESULT FarlinkModule::Run() {
     HRESULT hr = classObjects_.Register();
-    if (SUCCEEDED(hr)) hr = lifetime_.RunUntilUnlocked();
+    const DWORD idleLimit = IsComLaunch(::GetCommandLineW()) ? kUnusedComLaunchMs : INFINITE;
+    if (SUCCEEDED(hr)) hr = lifetime_.RunUntilUnlocked(idleLimit);
     HRESULT revoked = classObjects_.Revoke();
+    // From here a new activation needs a new server, which may take over.
+    ReleaseClaim();
     if (FAILED(hr)) return hr;
     ::Sleep(kExitPauseMs);
     return revoked;
+}
+
+bool FarlinkModule::ClaimServer() {
+    claim_.Reset(::CreateMutexW(nullptr, FALSE, kClaimName));
+    // Without the mutex there is nobody to agree with: serve.
+    if (!claim_) return true;
+    DWORD wait = ::WaitForSingleObject(claim_.Get(), kClaimWaitMs);
+    claimed_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+    return claimed_;
+}
+
+void FarlinkModule::ReleaseClaim() {
+    if (claimed_) ::ReleaseMutex(claim_.Get());
+    claimed_ = false;
 }
 
 }  // namespace server

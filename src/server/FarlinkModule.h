@@ -11,6 +11,7 @@
 #include "server/ServerDialogServices.h"
 #include "server/ServerLifetime.h"
 #include "support/DiagnosticLog.h"
+#include "win/ScopedHandle.h"
 
 namespace server {
 
@@ -32,12 +33,18 @@ private:
     void StopServices();
     HRESULT HandleSwitch(ServerSwitch which);
     HRESULT Run();
+    // One serving server per session: false when another one kept its claim
+    // for the whole wait.
+    bool ClaimServer();
+    void ReleaseClaim();
 
     support::DiagnosticLog log_;
     ServerLifetime lifetime_;
     ServerDialogServices services_;
     DialogThread dialogThread_{services_};
     ClassObjects classObjects_;
+    win::ScopedHandle claim_;
+    bool claimed_ = false;
 };
 
 // The module of this process.

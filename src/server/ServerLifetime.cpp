@@ -12,7 +12,10 @@ ServerLifetime::ServerLifetime()
     : mainThreadId_(::GetCurrentThreadId()),
       shutdownEvent_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
-void ServerLifetime::Lock() { ::CoAddRefServerProcess(); }
+void ServerLifetime::Lock() {
+    everLocked_.store(true);
+    ::CoAddRefServerProcess();
+}
 
 ULONG ServerLifetime::Unlock() {
     ULONG count = ::CoReleaseServerProcess();
@@ -20,8 +23,9 @@ ULONG ServerLifetime::Unlock() {
     return count;
 }
 
-HRESULT ServerLifetime::RunUntilUnlocked() {
+HRESULT ServerLifetime::RunUntilUnlocked(DWORD idleLimitMs) {
     if (!shutdownEvent_) return E_FAIL;
+    idleLimitMs_ = idleLimitMs;
     // A count that touched zero before the loop (a registration run) does not count.
     ::ResetEvent(shutdownEvent_.Get());
     // The thread's message queue must exist before the monitor can post to it.
@@ -46,7 +50,9 @@ HRESULT ServerLifetime::RunUntilUnlocked() {
 DWORD WINAPI ServerLifetime::MonitorThreadProc(void* param) {
     return win::CallbackBarrier<DWORD>(1, [param]() -> DWORD {
         auto* lifetime = static_cast<ServerLifetime*>(param);
-        ::WaitForSingleObject(lifetime->shutdownEvent_.Get(), INFINITE);
+        DWORD wait = ::WaitForSingleObject(lifetime->shutdownEvent_.Get(), lifetime->idleLimitMs_);
+        if (wait == WAIT_TIMEOUT && lifetime->everLocked_.load())
+            ::WaitForSingleObject(lifetime->shutdownEvent_.Get(), INFINITE);
         ::PostThreadMessageW(lifetime->mainThreadId_, WM_QUIT, 0, 0);
         return 0;
     });

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <atomic>
+
 #include "win/ScopedHandle.h"
 
 namespace server {
@@ -19,8 +21,9 @@ public:
     ULONG Unlock();
 
     // Resumes the (suspended) class objects and pumps this thread's messages
-    // until the count falls to zero. Call on the thread that built the object.
-    HRESULT RunUntilUnlocked();
+    // until the count falls to zero, or until `idleLimitMs` have passed
+    // without any object ever being made. Call on the thread that built the object.
+    HRESULT RunUntilUnlocked(DWORD idleLimitMs = INFINITE);
 
 private:
     static DWORD WINAPI MonitorThreadProc(void* lifetime);
@@ -29,6 +32,8 @@ private:
     // Signalled at zero; the monitor thread turns it into WM_QUIT, since the
     // last release may come on any thread.
     win::ScopedHandle shutdownEvent_;
+    DWORD idleLimitMs_ = INFINITE;
+    std::atomic<bool> everLocked_{false};
 };
 
 }  // namespace server
