@@ -2,7 +2,7 @@
 // FarlinkUI, hands it testers whose behaviour the command line sets, calls the
 // server step by step and prints what happened, one line per event.
 //
-//   farlinkctl [--tester BEHAVIOUR]... STEP...
+//   farlinkctl [--tester BEHAVIOUR]... [--wait SECONDS] STEP...
 //   farlinkctl check|repair [OPTION]...   (no server; see CheckCommand.h)
 //
 // BEHAVIOUR is a comma-separated list of key=value:
@@ -21,6 +21,8 @@
 //   release        release FarlinkUI             watch-exit     wait for the server to end
 //   parent-window:X,Y  open a window of our own at X,Y; later shows use it as the parent
 //
+// --wait sets how long the dialog steps wait for what they need (60 s unless
+// given) and watch-exit for the end (30 s unless given).
 // Dialog steps; KIND is "desktop" (Remote Desktop) or "status" (Connection Status):
 //   wait-dialog:KIND   wait until it is visible     wait-gone:KIND  wait until it is closed
 //   read:KIND          print every text it shows    count:KIND      how many exist
@@ -139,6 +141,7 @@ public:
         return true;
     }
     void SetParent(LONGLONG parent) { parent_ = parent; }
+    void SetWait(DWORD ms) { waitMs_ = exitWaitMs_ = ms; }
 
     bool Step(const std::wstring& step);
 
@@ -155,6 +158,7 @@ private:
     win::ScopedHandle serverProcess_;
     DWORD releasedAt_ = 0;
     LONGLONG parent_ = 0;
+    DWORD waitMs_ = 60000, exitWaitMs_ = 30000;
     std::vector<std::unique_ptr<ParentWindow>> parents_;
     // Last, so the testers go first, as a client drops its callbacks first.
     std::vector<win::ComPtr<Tester>> testers_;
@@ -250,7 +254,7 @@ bool Session::OpenParentWindow(const std::wstring& arg) {
 // The dialog steps need no server object of ours: the dialogs are found by
 // their windows. A failed step prints why.
 int Session::DialogStep(const std::wstring& name, const std::wstring& arg) {
-    const DWORD kWaitMs = 60000;
+    const DWORD kWaitMs = waitMs_;
     if (name == L"message-box") {
         if (AnswerMessageBox(kWaitMs)) return 1;
         PrintLine(L"message-box missing");
@@ -339,7 +343,7 @@ void Session::WatchExit() {
         PrintLine(L"watch-exit: no server process (run pid first)");
         return;
     }
-    DWORD wait = ::WaitForSingleObject(serverProcess_.Get(), 30000);
+    DWORD wait = ::WaitForSingleObject(serverProcess_.Get(), exitWaitMs_);
     DWORD code = 0;
     ::GetExitCodeProcess(serverProcess_.Get(), &code);
     PrintLine(L"server exit=" + std::to_wstring(code) + L" ended=" +
@@ -371,6 +375,10 @@ int wmain(int argc, wchar_t** argv) {
                 long long parent = 0;
                 ParseNumber(argv[++i], &parent);
                 session.SetParent(parent);
+            } else if (arg == L"--wait" && i + 1 < argc) {
+                long long seconds = 0;
+                ParseNumber(argv[++i], &seconds);
+                session.SetWait(static_cast<DWORD>(seconds * 1000));
             } else if (!session.Step(arg)) {
                 status = 1;
             }
