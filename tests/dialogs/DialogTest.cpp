@@ -20,11 +20,9 @@ using Strings = std::vector<std::string>;
 TEST(DialogTexts, TimeAgoShowsTheLargestWholeUnitOnly) {
     const long long m = 60, h = 3600, d = 86400;
     const std::pair<long long, const wchar_t*> rows[] = {
-        {0, L"1 second"},     {1, L"1 second"},        {2, L"2 seconds"},       {59, L"59 seconds"},
-        {m, L"1 minute"},     {2 * m - 1, L"1 minute"}, {2 * m, L"2 minutes"},  {h - 1, L"59 minutes"},
-        {h, L"1 hour"},       {2 * h - 1, L"1 hour"},  {2 * h, L"2 hours"},     {d - 1, L"23 hours"},
-        {d, L"1 day"},        {2 * d - 1, L"1 day"},   {2 * d, L"2 days"},      {-5, L"1 second"},
-        {-3 * d, L"1 second"}};
+        {0, L"1 second"}, {2, L"2 seconds"}, {59, L"59 seconds"}, {m, L"1 minute"}, {2 * m - 1, L"1 minute"},
+        {2 * m, L"2 minutes"}, {h - 1, L"59 minutes"}, {2 * h - 1, L"1 hour"}, {2 * h, L"2 hours"}, {d - 1, L"23 hours"},
+        {2 * d - 1, L"1 day"}, {2 * d, L"2 days"}, {-5, L"1 second"}, {-3 * d, L"1 second"}};
     for (const auto& [seconds, text] : rows) { EXPECT_EQ(dialogs::TimeAgoText(seconds), text) << seconds; }
 }
 
@@ -357,10 +355,9 @@ TEST_F(Dialogs, AKilledClientsTesterIsDroppedWhileTheOtherStays) {
     // before it dies (a reference held by a dead process would keep the server
     // beyond this test); its tester stays listed.
     tst::ChildProcess holder, doomed, survivor;
-    ASSERT_TRUE(tst::StartClient(&holder, L"pid wait-input"));
-    ASSERT_TRUE(holder.WaitForOutput("pid=", 30000)) << holder.Output();
-    ASSERT_TRUE(tst::StartClient(&doomed, L"--tester name=Doomed,status=LinkD/0/0/0 connect release wait-input"));
-    ASSERT_TRUE(doomed.WaitForOutput("released", 30000)) << doomed.Output();
+    ASSERT_TRUE(tst::StartClient(&holder, L"pid wait-input") && holder.WaitForOutput("pid=", 30000)) << holder.Output();
+    ASSERT_TRUE(tst::StartClient(&doomed, L"--tester name=Doomed,status=LinkD/0/0/0 connect release wait-input") &&
+                doomed.WaitForOutput("released", 30000)) << doomed.Output();
     ASSERT_TRUE(tst::StartClient(&survivor,
         L"--tester name=Survivor,status=LinkS/0/0/0 connect show wait-dialog:desktop click:desktop:test"
         L" wait-dialog:status read:status wait-input press:status:refresh read:status press:status:refresh"
@@ -369,8 +366,7 @@ TEST_F(Dialogs, AKilledClientsTesterIsDroppedWhileTheOtherStays) {
     doomed.Kill();
     survivor.CloseInput();
     DWORD code = 1;
-    ASSERT_TRUE(survivor.Wait(120000, &code)) << survivor.Output();
-    ASSERT_EQ(code, 0u) << survivor.Output();
+    ASSERT_TRUE(survivor.Wait(120000, &code) && code == 0) << survivor.Output();
     holder.CloseInput();
     EXPECT_TRUE(holder.Wait(10000));
     Strings passes;  // each pass's headers and links, joined

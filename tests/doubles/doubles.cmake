@@ -17,8 +17,6 @@ endfunction()
 
 set(d ${CMAKE_CURRENT_LIST_DIR})
 farlink_double_dll(double_wfapi ${d}/session/WfapiDouble.cpp double_wfapi)
-farlink_double_dll(double_wfapi_noexports ${d}/session/WfapiDouble.cpp double_wfapi_noexports
-  FARLINK_DOUBLE_NO_EXPORTS)
 farlink_double_dll(double_wfapi_nofree ${d}/session/WfapiDouble.cpp double_wfapi_nofree FARLINK_DOUBLE_NO_FREE)
 farlink_double_dll(double_vdpbridge ${d}/session/VdpBridgeDouble.cpp double_vdpbridge)
 farlink_double_dll(double_vdpbridge_nofree ${d}/session/VdpBridgeDouble.cpp double_vdpbridge_nofree

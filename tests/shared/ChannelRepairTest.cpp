@@ -1,11 +1,8 @@
-// Repairs through the real Windows Installer. The channel test package
-// (tests/doubles/msi) is installed into the prefix before the first test and
-// removed after the last, unless it was there already: its feature
-// "RASClient" holds the Citrix plug-in double and, in "vchan_plugins", the
-// PCoIP one, beside a feature "Core". A test deletes a feature file and the
-// repair must bring it back. The components read their state in a scratch
-// hive; the installer finds the product under the real HKLM, so every repair
-// runs after the hive is gone.
+// Repairs through the real Windows Installer: the channel test package
+// (tests/doubles/msi, installed here unless it was already) has a feature
+// "RASClient" with the Citrix and PCoIP plug-in doubles. A test deletes one and
+// the repair must bring it back. The installer finds the product under the real
+// HKLM, so every repair runs after the scratch hive is gone.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <msi.h>

@@ -236,9 +236,7 @@ const ProbeCase kCases[] = {
     // D: Citrix, through the real binding of a wfapi.dll double.
     {.name = "D_Citrix", .wfapi = kWfapi, .wfapiAnswer = kYes, .primeAfter = kD, .expected = 1, .wfapiLog = kWfLog},
     {.name = "D_CitrixFailedCallFreesBuffer", .wfapi = kWfapi, .wfapiAnswer = L"0 4 1", .wfapiLog = kWfLog, .local = true},
-    {.name = "D_CitrixNoExports", .wfapi = L"double_wfapi_noexports.dll", .wfapiAnswer = kYes, .local = true},
     {.name = "D_CitrixNoFreeFunction", .wfapi = L"double_wfapi_nofree.dll", .wfapiAnswer = kYes, .local = true},
-    {.name = "D_CitrixNotALibrary", .wfapi = L"", .local = true},
     {.name = "D_CitrixNoAnswerThenHorizon", .wfapi = kWfapi, .wfapiAnswer = L"1 4 0", .vdp = kVdp,
      .vdpAnswer = kYes, .expected = 3, .wfapiLog = kWfLog, .vdpLog = kVdpLog},
     // E: Horizon, through a bridge double that is loaded and unloaded again.

@@ -1,9 +1,7 @@
-// Stands in for the Citrix WinFrame API, "wfapi.dll". Built three ways: with
-// both functions, without any (FARLINK_DOUBLE_NO_EXPORTS), and without the
-// free function (FARLINK_DOUBLE_NO_FREE).
+// Stands in for the Citrix WinFrame API, "wfapi.dll". Built with both
+// functions and without the free function (FARLINK_DOUBLE_NO_FREE).
 #include "SessionDoubleCommon.h"
 
-#ifndef FARLINK_DOUBLE_NO_EXPORTS
 extern "C" __declspec(dllexport) BOOL WINAPI WFQuerySessionInformationW(
     HANDLE, DWORD sessionId, int infoClass, LPWSTR* buffer, DWORD* byteCount) {
     return session_double::Query(L"FARLINK_WFAPI_ANSWER", L"FARLINK_WFAPI_LOG", sessionId,
@@ -14,7 +12,6 @@ extern "C" __declspec(dllexport) BOOL WINAPI WFQuerySessionInformationW(
 extern "C" __declspec(dllexport) VOID WINAPI WFFreeMemory(PVOID memory) {
     session_double::Free(L"FARLINK_WFAPI_LOG", memory);
 }
-#endif
 #endif
 
 // Every variant exports something, so each is a well-formed DLL with an export table.
