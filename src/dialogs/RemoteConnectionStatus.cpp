@@ -3,6 +3,7 @@
 #include "dialogs/TextFormat.h"
 #include "resources/resource.h"
 #include "support/Translation.h"
+#include "win/Bstr.h"
 
 namespace dialogs {
 
@@ -43,17 +44,11 @@ void RemoteConnectionStatus::OnRefresh() {
 
 void RemoteConnectionStatus::AddLine(const std::wstring& line) {
     AddListLine(Window(), IDC_STATUS_LIST, line);
-    linesUnseen = true;
 }
 
 void RemoteConnectionStatus::Refresh() {
     passRunning = true;
-    HWND list = ::GetDlgItem(Window(), IDC_STATUS_LIST);
-    // Under Wine a visible list box redraws itself and its scroll bar for every
-    // added line, which cost more than all the pass's calls to the testers: the
-    // lines go in unseen and show in batches.
-    ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    ::SendDlgItemMessageW(Window(), IDC_STATUS_LIST, LB_RESETCONTENT, 0, 0);
     std::wstring stamp;
     GetTestTimeText(true, stamp);
     AddLine(stamp);
@@ -68,28 +63,45 @@ void RemoteConnectionStatus::Refresh() {
     }
     GetTestTimeText(false, stamp);
     AddLine(stamp);
-    ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(list, nullptr, TRUE);
-    linesUnseen = false;
     passRunning = false;
 }
 
 void RemoteConnectionStatus::RunTests() {
-    StatusPass pass(services, progress.Get(), events, waitTimeout);
-    if (pass.Start()) {
-        PumpUntilFinished(pass);
-    } else {
-        // Without a thread of its own the pass blocks this one, messages and all.
-        pass.Run();
-    }
-    ListEntries(pass.TakeEntries());
+    // Read before the enumeration drops dead testers: a tester that died still
+    // counts towards the headers.
+    size_t count = services.TesterCount();
+    win::ComPtr<IConnectionTester> tester;
+    if (!services.FindFirstTester(&tester)) return;
+    bool componentLineDue = true;
+    do {
+        if (!progress || FAILED(tester->StartConnectionTest(progress.Get()))) continue;
+        WaitForTest();
+        if (componentLineDue) {
+            AddComponentLine();
+            componentLineDue = false;
+        }
+        if (count > 1) {
+            win::Bstr name;
+            if (tester->GetName(name.Put()) == S_OK)
+                AddLine(FormatText(L"--- %s ---", {name.ToString()}));
+        }
+        win::ComPtr<IConnectionStatus> status;
+        VARIANT_BOOL first = VARIANT_TRUE;
+        while (tester->EnumStatus(first, status.Put()) == S_OK) {
+            AddStatusLines(std::move(status));
+            first = VARIANT_FALSE;
+        }
+    } while (services.FindNextTester(&tester));
 }
 
-void RemoteConnectionStatus::PumpUntilFinished(StatusPass& pass) {
-    HANDLE handles[2] = {pass.Finished(), pass.EntriesReady()};
-    DWORD shownAt = ::GetTickCount();
+void RemoteConnectionStatus::WaitForTest() {
+    HANDLE handles[2] = {events->CompletedEvent(), events->ProgressEvent()};
     for (;;) {
-        DWORD wait = ::MsgWaitForMultipleObjects(2, handles, FALSE, INFINITE, QS_ALLINPUT);
+        // Progress and every message restart the full time-out.
+        DWORD wait = ::MsgWaitForMultipleObjects(2, handles, FALSE, waitTimeout, QS_ALLINPUT);
+        if (wait == WAIT_OBJECT_0 || wait == WAIT_TIMEOUT) return;
+        // A wait that cannot work would otherwise spin at once, forever.
+        if (wait == WAIT_FAILED) return;
         if (wait == WAIT_OBJECT_0 + 2) {
             // Dispatched directly: mouse clicks reach every window of the
             // thread, dialog keys (Tab, Escape) wait for the modal loop.
@@ -99,38 +111,12 @@ void RemoteConnectionStatus::PumpUntilFinished(StatusPass& pass) {
                 ::DispatchMessageW(&msg);
             }
         }
-        ListEntries(pass.TakeEntries());
-        if (linesUnseen && ::GetTickCount() - shownAt >= kShowLinesEveryMs) {
-            ShowListedLines();
-            shownAt = ::GetTickCount();
-        }
-        // A wait that cannot work would otherwise spin at once, forever.
-        if (wait == WAIT_OBJECT_0 || wait == WAIT_FAILED) break;
-    }
-    pass.Join();
-}
-
-void RemoteConnectionStatus::ShowListedLines() {
-    HWND list = ::GetDlgItem(Window(), IDC_STATUS_LIST);
-    ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    ::RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
-    ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    linesUnseen = false;
-}
-
-void RemoteConnectionStatus::ListEntries(const std::vector<PassEntry>& entries) {
-    for (const PassEntry& entry : entries) {
-        switch (entry.kind) {
-            case PassEntry::Kind::Component: AddComponentLine(entry.overallStatus); break;
-            case PassEntry::Kind::TesterHeader: AddLine(FormatText(L"--- %s ---", {entry.name})); break;
-            case PassEntry::Kind::Connection: AddStatusLines(entry); break;
-        }
     }
 }
 
-void RemoteConnectionStatus::AddComponentLine(OverallConnectionStatus overallStatus) {
+void RemoteConnectionStatus::AddComponentLine() {
     std::wstring connection, name, driver;
-    bool hasConnection = GetConnectionStatusText(overallStatus, connection);
+    bool hasConnection = GetConnectionStatusText(events->OverallStatus(), connection);
     GetChannelName(detector.GetType(), name);
     bool hasDriver = GetDriverLoadText(detector.dllLoaded, driver);
     std::wstring line;
@@ -141,16 +127,21 @@ void RemoteConnectionStatus::AddComponentLine(OverallConnectionStatus overallSta
     AddLine(line);
 }
 
-void RemoteConnectionStatus::AddStatusLines(const PassEntry& connection) {
-    if (connection.hasName) AddLine(FormatText(L"%s:", {connection.name}));
+void RemoteConnectionStatus::AddStatusLines(win::ComPtr<IConnectionStatus> status) {
+    win::Bstr name;
+    if (status->GetName(name.Put()) == S_OK && !name.IsNull())
+        AddLine(FormatText(L"%s:", {name.ToString()}));
     const wchar_t kAgoContext[] = L"Remote connection status: eg 5 seconds ago";
+    LONGLONG time = 0;
     std::wstring ago;
-    if (connection.hasSent && GetTimeAgoText(connection.sent, ago))
+    if (status->GetLastMessageSend(&time) == S_OK && GetTimeAgoText(time, ago))
         AddLine(FormatText(Translate(kAgoContext, L"- last message sent %s ago"), {ago}));
-    if (connection.hasReceived && GetTimeAgoText(connection.received, ago))
+    time = 0;
+    if (status->GetLastMessageReceived(&time) == S_OK && GetTimeAgoText(time, ago))
         AddLine(FormatText(Translate(kAgoContext, L"- last message received %s ago"), {ago}));
-    if (connection.hasError && connection.error != 0) {
-        unsigned long value = static_cast<unsigned long>(connection.error);
+    LONG error = 0;
+    if (status->GetLastError(&error) == S_OK && error != 0) {
+        unsigned long value = static_cast<unsigned long>(error);
         AddLine(FormatText(
             Translate(L"Remote connection status: same error code as decimal and hexadecimal",
                       L"- last error %u (%x)"),

@@ -9,7 +9,6 @@
 #include "dialogs/DialogServices.h"
 #include "dialogs/ProgressEvents.h"
 #include "dialogs/RemoteDialogBase.h"
-#include "dialogs/StatusPass.h"
 
 namespace dialogs {
 
@@ -25,15 +24,12 @@ protected:
 
     void Refresh();
     void RunTests();
-    void AddComponentLine(OverallConnectionStatus overallStatus);
-    void AddStatusLines(const PassEntry& connection);
+    void WaitForTest();
+    void AddComponentLine();
+    void AddStatusLines(win::ComPtr<IConnectionStatus> status);
 
 private:
     void AddLine(const std::wstring& line);
-    void PumpUntilFinished(StatusPass& pass);
-    void ListEntries(const std::vector<PassEntry>& entries);
-    // Lets the list box draw the lines added while its redrawing was off.
-    void ShowListedLines();
 
     DialogServices& services;
     // Shared with the sink, which a tester may keep and call after we are gone.
@@ -43,11 +39,8 @@ private:
     bool progressStubHeld = false;
     // How long a test may stay silent before the report goes on without it.
     const DWORD waitTimeout = 10000;
-    // The pass dispatches messages, so a Refresh click can arrive mid-pass.
+    // The wait dispatches messages, so a Refresh click can arrive mid-pass.
     bool passRunning = false;
-    // Lines listed since the list box last drew; it draws at most this often during a pass.
-    bool linesUnseen = false;
-    static constexpr DWORD kShowLinesEveryMs = 250;
 };
 
 }  // namespace dialogs
