@@ -75,27 +75,6 @@ TEST_F(Registration, PerUserTouchesOnlyTheUsersClassesAndQuotesOnlyLocalServer32
     tst::RemoveTree(dir);
 }
 
-TEST_F(Registration, ExitCodesAndAServerStartedByHand) {
-    // A word that only begins with a switch name runs the server: it serves
-    // clients and ends with 0 after the last.
-    ASSERT_EQ(RunServer(L"/RegServer"), 0u);
-    tst::ChildProcess byHand;
-    ASSERT_TRUE(byHand.Start(tst::Quote(tst::ServerPath()) + L" /RegServerNow"));
-    EXPECT_FALSE(byHand.Wait(1500));
-    std::string out;
-    ASSERT_EQ(tst::RunClient(L"pid release", &out), 0u) << out;
-    EXPECT_EQ(tst::ReportedPid(out), byHand.Pid()) << out;
-    DWORD code = 0xFFFF;
-    EXPECT_TRUE(byHand.Wait(10000, &code));
-    EXPECT_EQ(code, 0u);
-
-    EXPECT_EQ(RunServer(L"/UnregServer /RegServer"), 0u);
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kFarlinkUI));
-    // Unregistering a type library that is not registered fails: that HRESULT is the exit code.
-    code = RunServer(L"/UnregServer");
-    EXPECT_TRUE(FAILED(static_cast<HRESULT>(code))) << std::hex << code;
-}
-
 class EndToEnd : public testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_EQ(RunServer(L"/RegServer"), 0u); }

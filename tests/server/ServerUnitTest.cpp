@@ -167,18 +167,6 @@ TEST(TesterList, ProbeSkipsFailuresAndDropsGoneClients) {
     for (FakeTester* t : {&gone, &failing, &alive, &alive2}) { EXPECT_EQ(t->refs, 1u); }
 }
 
-TEST(TesterList, ProductCodeFromFirstTesterThatHasOneThenCached) {
-    FakeTester none(S_OK), empty(S_OK, L""), coded(S_OK, L"{PRODUCT}"), later(S_OK, L"{LATER}");
-    server::TesterList list;
-    EXPECT_EQ(list.QueryProductCode(), L"");
-    for (FakeTester* t : {&none, &empty, &coded, &later}) list.Add(t);
-    EXPECT_EQ(list.QueryProductCode(), L"{PRODUCT}");
-    EXPECT_EQ(list.QueryProductCode(), L"{PRODUCT}");
-    EXPECT_EQ(later.productCalls + coded.productCalls, 1);
-    list.Clear();  // kept when every tester has gone
-    EXPECT_EQ(list.QueryProductCode(), L"{PRODUCT}");
-}
-
 TEST(DiagnosticLog, CrLfLinesInLatin1AndEachOpenTruncates) {
     std::wstring dir = tst::MakeScratchDir(L"log"), path = dir + L"\\RemoteDesktop.txt";
     std::string many;

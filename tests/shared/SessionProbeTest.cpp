@@ -365,22 +365,4 @@ TEST(CloudProbe, Ec2UuidAndReachableMetadataMakeAws) {
     }
 }
 
-// The apartment is released only when the WMI object's own initialisation counted.
-TEST(CloudProbe, WmiBalancesTheApartment) {
-    const DWORD kNone = ~0u;
-    const std::pair<DWORD, HRESULT> rows[] = {  // apartment held before, a later MTA init
-        {kNone, S_OK}, {COINIT_MULTITHREADED, S_FALSE}, {COINIT_APARTMENTTHREADED, RPC_E_CHANGED_MODE}};
-    for (const auto& [before, expected] : rows) {
-        HRESULT afterwards = E_FAIL;
-        std::thread([&, before = before] {
-            if (before != kNone) ::CoInitializeEx(nullptr, before);
-            { sharedfarlink::CWmiSupport wmi; }
-            afterwards = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-            if (SUCCEEDED(afterwards)) ::CoUninitialize();
-            if (before != kNone) ::CoUninitialize();
-        }).join();
-        EXPECT_EQ(expected, afterwards) << before;
-    }
-}
-
 }  // namespace

@@ -56,19 +56,6 @@ const std::wstring kRdp = Lookup(L"Remote channel", L"RDP channel");
 const char kRdpTranslated[] = "[tst RDP]\n";
 const char kRdpEnglish[] = "[RDP channel]\n";
 
-TEST(TranslationProcess, EmptyMarkerBlanksOnlyTheExactText) {
-    ProbeFolder probe;
-    Place(L"Lingua.dll", probe.dir + L"\\Lingua.dll");
-    Place(kTestCatalogue, probe.locale + kMo);
-    // The catalogue's texts: ".EMPTY.", ".EMPTY", ".empty.", " .EMPTY.", none.
-    EXPECT_EQ(probe.Run(L"init tst " + Lookup(L"Remote channel status", L"working") +
-                        Lookup(L"Remote channel status", L"not working") +
-                        Lookup(L"Remote access authorization", L"Enabled") +
-                        Lookup(L"Remote access authorization", L"Disabled") +
-                        Lookup(L"Driver load status", L"not loaded")),
-              "[]\n[.EMPTY]\n[.empty.]\n[ .EMPTY.]\n[not loaded]\n");
-}
-
 TEST(TranslationProcess, LocaleBesideTheProgramThenProgramDataByProductVersion) {
     enum Beside { kNone, kEmptyFolder, kCatalogue, kFileNamedLocale };
     const struct {
