@@ -92,17 +92,6 @@ void MeasureDialogCycles(IFarlinkUI* ui) {
     bench::ServerWatch::PrintSummary(first, middle, last, kLeakCycles - kLeakCycles / 2);
 }
 
-std::vector<DWORD> ServerPids() {
-    std::vector<DWORD> pids(4096), servers;
-    DWORD bytes = 0;
-    if (!::EnumProcesses(pids.data(), static_cast<DWORD>(pids.size() * sizeof(DWORD)), &bytes))
-        return servers;
-    for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i)
-        if (::lstrcmpiW(tst::ProcessImageName(pids[i]).c_str(), L"FarlinkUI.exe") == 0)
-            servers.push_back(pids[i]);
-    return servers;
-}
-
 BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
     wchar_t caption[64] = {};
     ::GetWindowTextW(window, caption, 64);
@@ -150,7 +139,7 @@ void MeasureClientsAtOnce(bool warm) {
     std::set<DWORD> seen;
     std::vector<win::ScopedHandle> servers;
     auto watchServers = [&] {
-        for (DWORD pid : ServerPids())
+        for (DWORD pid : tst::ServerPids())
             if (seen.insert(pid).second)
                 servers.emplace_back(
                     ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));

@@ -383,33 +383,26 @@ std::wstring ServerLogPath() {
     return path;
 }
 
-namespace {
-// Applies `action` to every running FarlinkUI.exe; true when there was none.
-template <typename Action>
-bool ForEachServer(Action action) {
+std::vector<DWORD> ServerPids() {
     DWORD pids[1024], bytes = 0;
-    bool none = true;
+    std::vector<DWORD> servers;
     ::EnumProcesses(pids, sizeof pids, &bytes);
-    for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
-        if (::lstrcmpiW(ProcessImageName(pids[i]).c_str(), L"FarlinkUI.exe") != 0) continue;
-        none = false;
-        action(pids[i]);
-    }
-    return none;
+    for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i)
+        if (::lstrcmpiW(ProcessImageName(pids[i]).c_str(), L"FarlinkUI.exe") == 0) servers.push_back(pids[i]);
+    return servers;
 }
-}  // namespace
 
 bool WaitForNoServer(DWORD ms) {
-    for (DWORD start = ::GetTickCount(); !ForEachServer([](DWORD) {}); ::Sleep(100))
+    for (DWORD start = ::GetTickCount(); !ServerPids().empty(); ::Sleep(100))
         if (::GetTickCount() - start > ms) return false;
     return true;
 }
 
 void KillServers() {
-    ForEachServer([](DWORD pid) {
+    for (DWORD pid : ServerPids()) {
         win::ScopedHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
         if (process && ::TerminateProcess(process.Get(), 1)) ::WaitForSingleObject(process.Get(), 5000);
-    });
+    }
 }
 
 }  // namespace tst

@@ -161,6 +161,7 @@ size_t CountOf(const std::string& haystack, const std::string& needle);
 std::wstring ProcessImageName(DWORD pid);
 unsigned ServerMajorVersion();  // 0xFFFF when unreadable
 std::wstring ServerLogPath();   // %APPDATA%\Corvane\Shared\Farlink\<major>\RemoteDesktop.txt
+std::vector<DWORD> ServerPids();  // every running FarlinkUI.exe
 bool WaitForNoServer(DWORD ms);
 void KillServers();
 
