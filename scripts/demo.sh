@@ -75,6 +75,6 @@ wine "$bin/farlinkctl.exe" --tester "$tester" connect "show:$language" \
   "shot:status:$win_run\\connection-status.bmp" \
   click:status:close wait-gone:status click:desktop:close wait-gone:desktop release
 
-convert "$run_dir/remote-desktop.bmp" "$shots/remote-desktop$suffix.png"
-convert "$run_dir/connection-status.bmp" "$shots/connection-status$suffix.png"
+save_screenshot "$run_dir/remote-desktop.bmp" "$shots/remote-desktop$suffix.png"
+save_screenshot "$run_dir/connection-status.bmp" "$shots/connection-status$suffix.png"
 echo "demo: screenshots in docs/screenshots/ (remote-desktop$suffix.png, connection-status$suffix.png)"

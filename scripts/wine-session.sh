@@ -93,3 +93,9 @@ wine_session_stop() {
   [ -n "${_wine_xvfb_pid:-}" ] && kill "$_wine_xvfb_pid" 2>/dev/null || true
   _wine_xvfb_pid=
 }
+
+# A screenshot from the session as PNG, without the time stamp chunks, so an
+# unchanged dialog leaves the committed file unchanged.
+save_screenshot() {  # bmp png
+  convert "$1" -define png:exclude-chunk=date,time "$2"
+}
