@@ -96,9 +96,8 @@ EOF
 
   [ "$binfmt_was" = enabled ] || trap 'echo 0 > "$binfmt/qemu-i386"' EXIT
   echo 1 > "$binfmt/qemu-i386"
-  # About one run in three meets an emulator fault (a qemu segfault, or a
-  # 32-bit process that crashes or stops mid-call, each time somewhere else),
-  # so a failed run is run again; a fault of the product fails every time.
+  # Emulator faults strike somewhere else each time (a qemu segfault, a 32-bit
+  # process that crashes or stops mid-call); a fault of the product fails every run.
   tries=${FARLINK_I686_TRIES:-2}
   for attempt in $(seq "$tries"); do
     start=$SECONDS
