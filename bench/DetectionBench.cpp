@@ -14,7 +14,7 @@
 
 #include "BenchClock.h"
 #include "common/Testing.h"
-#include "shared/Farlink/RemoteComponentDetector.h"
+#include "detection/RemoteComponentDetector.h"
 
 using namespace sharedfarlink;
 

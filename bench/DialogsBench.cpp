@@ -20,7 +20,7 @@
 #include "FarlinkUI.h"
 #include "ServerFigures.h"
 #include "common/Testing.h"
-#include "shared/Farlink/RemoteComponentDetector.h"
+#include "detection/RemoteComponentDetector.h"
 #include "win/Bstr.h"
 #include "win/ComPtr.h"
 

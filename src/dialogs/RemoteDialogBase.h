@@ -10,7 +10,7 @@
 
 #include "FarlinkUI.h"
 #include "dialogs/ModalDialog.h"
-#include "shared/Farlink/RemoteComponentDetector.h"
+#include "detection/RemoteComponentDetector.h"
 
 namespace dialogs {
 

@@ -4,9 +4,9 @@
 // the switches over them. Without a switch they answer as the system does,
 // except the metadata origin: a dead loopback port, and never an address off
 // 127.0.0.1, so no test can reach the real metadata service.
-#include "shared/Farlink/CloudProbeSeams.h"
-#include "shared/Farlink/IsWow64.h"
-#include "shared/Farlink/SessionFacts.h"
+#include "detection/CloudProbeSeams.h"
+#include "detection/IsWow64.h"
+#include "detection/SessionFacts.h"
 
 namespace sharedfarlink {
 

@@ -12,8 +12,8 @@
 
 #include "Output.h"
 #include "dialogs/RemoteDialogBase.h"
-#include "shared/Farlink/CInstallSupport.h"
-#include "shared/Farlink/RemoteType.h"
+#include "detection/CInstallSupport.h"
+#include "detection/RemoteType.h"
 #include "support/Translation.h"
 #include "win/ComApartment.h"
 

@@ -1,0 +1,10 @@
+#include "detection/AzureComponent.h"
+
+namespace sharedfarlink {
+
+AzureComponent::AzureComponent() {
+    clientProcess = L"msrdc.exe";
+    type = RemoteTypeAzure;
+}
+
+}  // namespace sharedfarlink

@@ -1,0 +1,61 @@
+#include "detection/RdpComponent.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include "detection/CInstallSupport.h"
+
+namespace sharedfarlink {
+
+RdpComponent::RdpComponent() {
+    clientProcess = L"mstsc.exe";
+    type = RemoteTypeRdp;
+    channelDll = L"vcbrdp.dll";
+}
+
+void RdpComponent::ReadAddins() {
+    CInstallSupport install;
+    for (int entry = 0; entry < 2; ++entry) {
+        AddinEntry& addin = addins[entry];
+        addin.found = install.ReadAddinRegistration(
+            entry, addin.name, checkViewEnabled ? &addin.viewEnabled : nullptr);
+        addin.expectedPath = install.ExpectedPluginPath(entry);
+    }
+}
+
+bool RdpComponent::UpdateState(bool remoteSession, const std::wstring&) {
+    // The add-in keys belong to the client machine's user; the host side has
+    // nothing to read.
+    if (!remoteSession) ReadAddins();
+    return ApplyNeedsRepairRule(remoteSession);
+}
+
+TriState RdpComponent::IsRegistered(bool remoteSession) const {
+    if (remoteSession) return -1;
+    for (const AddinEntry& addin : addins) {
+        if (checkViewEnabled && !addin.viewEnabled) return 0;
+        if (!addin.found) return 0;
+        if (::_wcsicmp(addin.expectedPath.c_str(), addin.name.c_str()) != 0) return 0;
+    }
+    return 1;
+}
+
+TriState RdpComponent::IsDllInstalled(bool remoteSession) const {
+    if (remoteSession) return -1;
+    for (const AddinEntry& addin : addins) {
+        // The file the client would actually load, when a key names one.
+        const std::wstring& file = addin.found ? addin.name : addin.expectedPath;
+        if (!::PathFileExistsW(file.c_str())) return 0;
+    }
+    return 1;
+}
+
+TriState RdpComponent::Repair(bool remoteSession, const std::wstring&) {
+    if (!needsRepair || remoteSession) return -1;
+    CInstallSupport install;
+    // The version may have changed since the state was read.
+    install.RefreshVersion();
+    return install.RepairAddinRegistrations() ? 1 : 0;
+}
+
+}  // namespace sharedfarlink

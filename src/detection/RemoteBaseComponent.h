@@ -1,0 +1,37 @@
+#pragma once
+// Identity and default answers shared by all components.
+#include "detection/IRemoteComponent.h"
+
+namespace sharedfarlink {
+
+class RemoteBaseComponent : public IRemoteComponent {
+public:
+    RemoteBaseComponent() = default;
+    RemoteBaseComponent(const RemoteBaseComponent&) = default;
+    RemoteBaseComponent& operator=(const RemoteBaseComponent&) = delete;
+    ~RemoteBaseComponent() override = default;
+
+    bool MatchesProcessName(bool remoteSession, const std::wstring& processName) const override;
+    int GetType() const override;
+    bool GetChannelDll(bool remoteSession, std::wstring& dllName) const override;
+    bool UpdateState(bool remoteSession, const std::wstring& productCode) override;
+    TriState IsClientInstalled(bool remoteSession) const override;
+    TriState IsRegistered(bool remoteSession) const override;
+    TriState IsDllInstalled(bool remoteSession) const override;
+    TriState Repair(bool remoteSession, const std::wstring& productCode) override;
+
+protected:
+    // The needs-repair rule every UpdateState ends with: a client that is not
+    // installed never needs repair; otherwise a 0 from the file or the
+    // registration test does (-1 counts as satisfied).
+    bool ApplyNeedsRepairRule(bool remoteSession);
+
+    std::wstring clientProcess;
+    std::wstring hostProcess;
+    int type = RemoteTypeNone;
+    std::wstring channelDll;
+    bool needsRepair = false;
+    bool hostLoadsDll = false;
+};
+
+}  // namespace sharedfarlink

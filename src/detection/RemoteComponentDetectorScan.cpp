@@ -1,0 +1,128 @@
+// The detector's process and module scan.
+#include <windows.h>
+#include <psapi.h>
+
+#include <cwchar>
+#include <memory>
+
+#include "detection/RemoteComponentDetector.h"
+
+namespace sharedfarlink {
+
+namespace {
+
+// Fixed limits: the first 1024 process ids and module handles are looked at,
+// and the buffers are never enlarged.
+constexpr DWORD kMaxProcesses = 1024;
+constexpr DWORD kMaxModules = 1024;
+constexpr DWORD kNameUnits = MAX_PATH;
+
+constexpr DWORD kInspectAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;  // 0x410
+constexpr DWORD kTokenAccess = TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY;         // 0x28
+
+}  // namespace
+
+bool RemoteComponentDetector::FindClientProcess() {
+    ComponentHolder match;
+    if (!inRemoteSession) {
+        EnumerateProcesses(match);
+        return !multipleClients && componentType != RemoteTypeNone;
+    }
+    // Host side: the session's own component; its process is only walked when
+    // the plug-in is expected inside a host process.
+    if (!FindByType(sessionType, match)) return false;
+    checkLoaded = match->GetChannelDll(true, channelDll);
+    if (checkLoaded) {
+        dllLoaded = 0;
+        ComponentHolder hostMatch;
+        win::ScopedHandle token = OpenSelfToken();
+        // Host processes may run as other users; the debug privilege lets the
+        // walk open them.
+        SetDebugPrivilege(token.Get(), true);
+        EnumerateProcesses(hostMatch);
+        SetDebugPrivilege(token.Get(), false);
+    }
+    componentType = sessionType;
+    return true;
+}
+
+void RemoteComponentDetector::EnumerateProcesses(ComponentHolder& out) {
+    multipleClients = false;
+    componentType = RemoteTypeNone;
+    std::unique_ptr<DWORD[]> ids(new DWORD[kMaxProcesses]);
+    DWORD bytes = 0;
+    if (!::EnumProcesses(ids.get(), kMaxProcesses * sizeof(DWORD), &bytes)) return;
+    DWORD count = bytes / sizeof(DWORD);
+    if (count > kMaxProcesses) count = kMaxProcesses;
+    for (DWORD i = 0; i < count; ++i) {
+        // Id 0 is the idle process, never a client.
+        if (ids[i] != 0) InspectProcess(ids[i], out);
+    }
+}
+
+void RemoteComponentDetector::InspectProcess(DWORD processId, ComponentHolder& out) {
+    win::ScopedHandle process(::OpenProcess(kInspectAccess, FALSE, processId));
+    if (!process) return;
+    // The first module is the executable image; one handle is all we need.
+    HMODULE image = nullptr;
+    DWORD needed = 0;
+    if (!::EnumProcessModules(process.Get(), &image, sizeof image, &needed)) return;
+    wchar_t name[kNameUnits] = {};
+    ::GetModuleBaseNameW(process.Get(), image, name, kNameUnits);
+    if (!FindByProcessName(inRemoteSession, name, out)) return;
+    if (componentType != RemoteTypeNone) multipleClients = true;
+    componentType = out->GetType();
+    // Only the first matching process has its modules searched.
+    if (!multipleClients) {
+        checkLoaded = out->GetChannelDll(inRemoteSession, channelDll);
+        if (checkLoaded) FindLoadedModule(process.Get(), channelDll);
+    }
+}
+
+void RemoteComponentDetector::FindLoadedModule(HANDLE process, const std::wstring& dllName) {
+    dllLoaded = 0;
+    std::unique_ptr<HMODULE[]> modules(new HMODULE[kMaxModules]);
+    DWORD bytes = 0;
+    // LIST_MODULES_ALL: the client may be 64-bit while the plug-in list holds
+    // both kinds.
+    if (!::EnumProcessModulesEx(process, modules.get(), kMaxModules * sizeof(HMODULE), &bytes,
+                                LIST_MODULES_ALL))
+        return;
+    DWORD count = bytes / sizeof(HMODULE);
+    if (count > kMaxModules) count = kMaxModules;  // more may be reported than fit
+    for (DWORD i = 0; i < count; ++i) {
+        wchar_t name[kNameUnits] = {};
+        if (!::GetModuleBaseNameW(process, modules[i], name, kNameUnits)) continue;
+        if (::_wcsicmp(name, dllName.c_str()) == 0) {
+            dllLoaded = 1;
+            return;
+        }
+    }
+}
+
+win::ScopedHandle RemoteComponentDetector::OpenSelfToken() {
+    HANDLE token = nullptr;
+    if (::OpenThreadToken(::GetCurrentThread(), kTokenAccess, FALSE, &token))
+        return win::ScopedHandle(token);
+    if (::GetLastError() != ERROR_NO_TOKEN) return win::ScopedHandle();
+    // A thread that is not impersonating has no token of its own to adjust;
+    // impersonating itself gives it one, so the privilege change stays on
+    // this thread. It is deliberately not reverted.
+    if (!::ImpersonateSelf(SecurityImpersonation)) return win::ScopedHandle();
+    if (::OpenThreadToken(::GetCurrentThread(), kTokenAccess, FALSE, &token))
+        return win::ScopedHandle(token);
+    return win::ScopedHandle();
+}
+
+void RemoteComponentDetector::SetDebugPrivilege(HANDLE token, bool enable) {
+    LUID debug = {};
+    if (!::LookupPrivilegeValueW(nullptr, SE_DEBUG_NAME, &debug)) return;
+    TOKEN_PRIVILEGES privileges = {};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Luid = debug;
+    privileges.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
+    // A failure (or a null token) just leaves the walk with the access it has.
+    ::AdjustTokenPrivileges(token, FALSE, &privileges, sizeof privileges, nullptr, nullptr);
+}
+
+}  // namespace sharedfarlink
