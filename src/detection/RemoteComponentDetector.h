@@ -48,7 +48,6 @@ public:
 protected:
     void EnumerateProcesses(ComponentHolder& out);
     void InspectProcess(DWORD processId, ComponentHolder& out);
-    void FindLoadedModule(HANDLE process, const std::wstring& dllName);
     // The calling thread's token, impersonating itself first when it has none.
     win::ScopedHandle OpenSelfToken();
     void SetDebugPrivilege(HANDLE token, bool enable);
@@ -61,6 +60,7 @@ private:
     TriState dllInstalled = 0;
     std::wstring channelDll;
     bool checkLoaded = false;
+    bool companionAsked = false;  // this scan has run the 64-bit companion
     ComponentCursor cursor = kNoComponent;
 };
 

@@ -2,19 +2,19 @@
 #include <windows.h>
 #include <psapi.h>
 
-#include <cwchar>
 #include <memory>
 
+#include "detection/ModuleCompanion.h"
+#include "detection/ModuleSearch.h"
 #include "detection/RemoteComponentDetector.h"
 
 namespace sharedfarlink {
 
 namespace {
 
-// Fixed limits: the first 1024 process ids and module handles are looked at,
-// and the buffers are never enlarged.
+// Fixed limits: the first 1024 process ids are looked at, and the buffer is
+// never enlarged.
 constexpr DWORD kMaxProcesses = 1024;
-constexpr DWORD kMaxModules = 1024;
 constexpr DWORD kNameUnits = MAX_PATH;
 
 constexpr DWORD kInspectAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;  // 0x410
@@ -49,6 +49,7 @@ bool RemoteComponentDetector::FindClientProcess() {
 void RemoteComponentDetector::EnumerateProcesses(ComponentHolder& out) {
     multipleClients = false;
     componentType = RemoteTypeNone;
+    companionAsked = false;
     std::unique_ptr<DWORD[]> ids(new DWORD[kMaxProcesses]);
     DWORD bytes = 0;
     if (!::EnumProcesses(ids.get(), kMaxProcesses * sizeof(DWORD), &bytes)) return;
@@ -63,41 +64,39 @@ void RemoteComponentDetector::EnumerateProcesses(ComponentHolder& out) {
 void RemoteComponentDetector::InspectProcess(DWORD processId, ComponentHolder& out) {
     win::ScopedHandle process(::OpenProcess(kInspectAccess, FALSE, processId));
     if (!process) return;
-    // The first module is the executable image; one handle is all we need.
-    HMODULE image = nullptr;
-    DWORD needed = 0;
-    if (!::EnumProcessModules(process.Get(), &image, sizeof image, &needed)) return;
+    // A WOW64 server cannot list a 64-bit process's modules: it names the
+    // process from its image path and leaves its modules to the companion.
+    const bool throughCompanion = ModulesNeedCompanion(process.Get());
     wchar_t name[kNameUnits] = {};
-    ::GetModuleBaseNameW(process.Get(), image, name, kNameUnits);
+    if (throughCompanion) {
+        if (!ReadImageBaseName(process.Get(), name, kNameUnits)) return;
+    } else {
+        // The first module is the executable image; one handle is all we need.
+        HMODULE image = nullptr;
+        DWORD needed = 0;
+        if (!::EnumProcessModules(process.Get(), &image, sizeof image, &needed)) return;
+        ::GetModuleBaseNameW(process.Get(), image, name, kNameUnits);
+    }
     if (!FindByProcessName(inRemoteSession, name, out)) return;
-    if (componentType != RemoteTypeNone) multipleClients = true;
-    componentType = out->GetType();
     // Only the first matching process has its modules searched.
-    if (!multipleClients) {
-        checkLoaded = out->GetChannelDll(inRemoteSession, channelDll);
-        if (checkLoaded) FindLoadedModule(process.Get(), channelDll);
-    }
-}
-
-void RemoteComponentDetector::FindLoadedModule(HANDLE process, const std::wstring& dllName) {
-    dllLoaded = 0;
-    std::unique_ptr<HMODULE[]> modules(new HMODULE[kMaxModules]);
-    DWORD bytes = 0;
-    // LIST_MODULES_ALL: the client may be 64-bit while the plug-in list holds
-    // both kinds.
-    if (!::EnumProcessModulesEx(process, modules.get(), kMaxModules * sizeof(HMODULE), &bytes,
-                                LIST_MODULES_ALL))
-        return;
-    DWORD count = bytes / sizeof(HMODULE);
-    if (count > kMaxModules) count = kMaxModules;  // more may be reported than fit
-    for (DWORD i = 0; i < count; ++i) {
-        wchar_t name[kNameUnits] = {};
-        if (!::GetModuleBaseNameW(process, modules[i], name, kNameUnits)) continue;
-        if (::_wcsicmp(name, dllName.c_str()) == 0) {
-            dllLoaded = 1;
-            return;
+    if (componentType == RemoteTypeNone) {
+        std::wstring dll;
+        const bool check = out->GetChannelDll(inRemoteSession, dll);
+        bool loaded = false;
+        if (check && throughCompanion) {
+            // One companion per scan at most; a process it could not read is
+            // skipped, as every 64-bit process was before there was one.
+            if (companionAsked) return;
+            companionAsked = true;
+            if (!AskCompanion(processId, dll, &loaded)) return;
         }
+        channelDll = dll;
+        checkLoaded = check;
+        if (check) dllLoaded = throughCompanion ? loaded : FindModule(process.Get(), dll.c_str());
+    } else {
+        multipleClients = true;
     }
+    componentType = out->GetType();
 }
 
 win::ScopedHandle RemoteComponentDetector::OpenSelfToken() {

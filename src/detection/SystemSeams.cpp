@@ -3,6 +3,7 @@
 // nothing in a shipped image can be switched to test behaviour.
 #include "detection/CloudProbeSeams.h"
 #include "detection/IsWow64.h"
+#include "detection/ModuleCompanion.h"
 #include "detection/SessionFacts.h"
 
 namespace sharedfarlink {
@@ -10,6 +11,10 @@ namespace sharedfarlink {
 SessionFacts& CurrentSessionFacts() { return SystemSessionFacts(); }
 
 bool IsWow64() { return SystemIsWow64(); }
+
+bool ModulesNeedCompanion(HANDLE process) { return SystemModulesNeedCompanion(process); }
+
+std::wstring CompanionPath() { return SystemCompanionPath(); }
 
 ProductUuidSource& CurrentProductUuidSource() { return SystemProductUuidSource(); }
 

@@ -6,6 +6,7 @@ add_library(farlink_detection STATIC
   HorizonComponent.cpp
   IcaComponent.cpp
   IsWow64.cpp
+  ModuleCompanion.cpp
   RdpComponent.cpp
   RdpGlassComponent.cpp
   ReinstallFeature.cpp
@@ -14,5 +15,9 @@ add_library(farlink_detection STATIC
   RemoteComponentDetectorScan.cpp
   RemoteComponentList.cpp
 )
-target_link_libraries(farlink_detection PUBLIC
+target_link_libraries(farlink_detection PUBLIC farlink_module_search
   farlink_session farlink_win farlink_options psapi msi shell32 shlwapi advapi32)
+
+# The module search, shared with the 64-bit companion (src/scan64).
+add_library(farlink_module_search STATIC ModuleSearch.cpp)
+target_link_libraries(farlink_module_search PUBLIC farlink_options psapi)

@@ -11,12 +11,14 @@ namespace {
 const wchar_t kDeadOrigin[] = L"http://127.0.0.1:9";
 
 std::atomic<int> g_wow64{-1};
+std::atomic<bool> g_throughCompanion{false};
 
 }  // namespace
 
 SessionFacts* g_testSessionFacts = nullptr;
 ProductUuidSource* g_testUuidSource = nullptr;
 const wchar_t* g_testMetadataOrigin = nullptr;
+const wchar_t* g_testCompanionPath = nullptr;
 
 SessionFacts& CurrentSessionFacts() { return g_testSessionFacts ? *g_testSessionFacts : SystemSessionFacts(); }
 
@@ -35,6 +37,14 @@ bool IsWow64() {
 }
 
 void OverrideIsWow64ForTesting(int answer) { g_wow64.store(answer < 0 ? -1 : (answer != 0 ? 1 : 0)); }
+
+bool ModulesNeedCompanion(HANDLE process) {
+    return g_throughCompanion.load() || SystemModulesNeedCompanion(process);
+}
+
+std::wstring CompanionPath() { return g_testCompanionPath ? g_testCompanionPath : SystemCompanionPath(); }
+
+void ReadModulesThroughCompanionForTesting(bool on) { g_throughCompanion.store(on); }
 
 bool IsLoopbackHttpUrl(const wchar_t* url) {
     static const wchar_t kPrefix[] = L"http://127.0.0.1";

@@ -6,6 +6,7 @@
 // 127.0.0.1, so no test can reach the real metadata service.
 #include "detection/CloudProbeSeams.h"
 #include "detection/IsWow64.h"
+#include "detection/ModuleCompanion.h"
 #include "detection/SessionFacts.h"
 
 namespace sharedfarlink {
@@ -15,6 +16,7 @@ namespace sharedfarlink {
 extern SessionFacts* g_testSessionFacts;
 extern ProductUuidSource* g_testUuidSource;
 extern const wchar_t* g_testMetadataOrigin;
+extern const wchar_t* g_testCompanionPath;
 
 template <typename T>
 class ScopedOverride {
@@ -35,11 +37,17 @@ using ScopedProductUuidOverride = ScopedOverride<ProductUuidSource>;  // (g_test
 // loopback server of the test; any other origin leaves none, so no request is
 // made. The text must outlive the override.
 using ScopedMetadataOriginOverride = ScopedOverride<const wchar_t>;
+// (g_testCompanionPath, path): the scan runs this program as its companion.
+using ScopedCompanionPathOverride = ScopedOverride<const wchar_t>;
 
 // Tests run as a 64-bit process, where the answer is always false; this lets
 // them walk the 64-bit-Windows paths as well. 1 or 0 forces the answer, -1
 // returns to the real one.
 void OverrideIsWow64ForTesting(int answer);
+
+// A 64-bit test cannot meet a module list it cannot read: true sends every
+// process's name and modules the way a WOW64 server reads a 64-bit process's.
+void ReadModulesThroughCompanionForTesting(bool on);
 
 // True for "http://127.0.0.1", optionally with a port, followed by '/' or the end.
 bool IsLoopbackHttpUrl(const wchar_t* url);

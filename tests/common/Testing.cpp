@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "common/TestSeams.h"
+#include "detection/ModuleCompanion.h"
 #include "win/FileVersion.h"
 #include "win/RegKey.h"
 
@@ -310,8 +311,11 @@ ClientDoubles::ClientDoubles() : dir_(MakeScratchDir(L"clients")) {
     event_ = L"FarlinkClientDoubles-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
              std::to_wstring(++counter);
     quit_.Reset(::CreateEventW(nullptr, TRUE, FALSE, event_.c_str()));  // one signal ends all
-    for (const wchar_t* dll : {L"\\vcbrdp.dll", L"\\vcbpco.dll", L"\\vcbica.dll"})
+    ::CreateDirectoryW((dir_ + L"\\x64").c_str(), nullptr);
+    for (const wchar_t* dll : {L"\\vcbrdp.dll", L"\\vcbpco.dll", L"\\vcbica.dll"}) {
         ::CopyFileW(BesideExe(L"plugin_double.dll").c_str(), (dir_ + dll).c_str(), FALSE);
+        ::CopyFileW((X64DoublesDir() + L"\\plugin_double.dll").c_str(), (dir_ + L"\\x64" + dll).c_str(), FALSE);
+    }
 }
 
 ClientDoubles::~ClientDoubles() {
@@ -319,9 +323,10 @@ ClientDoubles::~ClientDoubles() {
     RemoveTree(dir_);
 }
 
-bool ClientDoubles::Start(const std::wstring& exeName, const wchar_t* loadDll) {
-    std::wstring exe = dir_ + L"\\" + exeName;
-    ::CopyFileW(BesideExe(L"client_double.exe").c_str(), exe.c_str(), TRUE);
+bool ClientDoubles::Start(const std::wstring& exeName, const wchar_t* loadDll, bool x64) {
+    std::wstring exe = dir_ + (x64 ? L"\\x64\\" : L"\\") + exeName;
+    ::CopyFileW(x64 ? (X64DoublesDir() + L"\\client_double.exe").c_str() : BesideExe(L"client_double.exe").c_str(),
+                exe.c_str(), TRUE);
     std::wstring command = Quote(exe) + L" --event " + event_;
     if (loadDll) command += std::wstring(L" --load ") + loadDll;
     children_.push_back(std::make_unique<ChildProcess>());
@@ -334,6 +339,14 @@ void ClientDoubles::StopAll() {
     for (auto& child : children_) child->Wait(5000);  // the rest are killed on destruction
     children_.clear();
     ::ResetEvent(quit_.Get());
+}
+
+std::wstring X64DoublesDir() {
+#ifdef FARLINK_X64_BIN_DIR
+    if (sizeof(void*) == 4) return FARLINK_X64_BIN_DIR;
+#endif
+    const std::wstring own = BesideExe(L"");
+    return own.substr(0, own.size() - 1);
 }
 
 std::wstring ServerPath() { return BesideExe(L"FarlinkUI.exe"); }
@@ -363,9 +376,10 @@ size_t CountOf(const std::string& haystack, const std::string& needle) {
 }
 
 std::wstring ProcessImageName(DWORD pid) {
-    win::ScopedHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+    // From the image path: a 32-bit test cannot read a 64-bit process's modules.
+    win::ScopedHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     wchar_t name[MAX_PATH] = {};
-    if (!process || !::GetModuleBaseNameW(process.Get(), nullptr, name, MAX_PATH)) return L"";
+    if (!process || !sharedfarlink::ReadImageBaseName(process.Get(), name, MAX_PATH)) return L"";
     return name;
 }
 
@@ -383,14 +397,16 @@ std::wstring ServerLogPath() {
     return path;
 }
 
-std::vector<DWORD> ServerPids() {
+std::vector<DWORD> PidsOf(const wchar_t* exeName) {
     DWORD pids[1024], bytes = 0;
-    std::vector<DWORD> servers;
+    std::vector<DWORD> found;
     ::EnumProcesses(pids, sizeof pids, &bytes);
     for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i)
-        if (::lstrcmpiW(ProcessImageName(pids[i]).c_str(), L"FarlinkUI.exe") == 0) servers.push_back(pids[i]);
-    return servers;
+        if (::lstrcmpiW(ProcessImageName(pids[i]).c_str(), exeName) == 0) found.push_back(pids[i]);
+    return found;
 }
+
+std::vector<DWORD> ServerPids() { return PidsOf(L"FarlinkUI.exe"); }
 
 bool WaitForNoServer(DWORD ms) {
     for (DWORD start = ::GetTickCount(); !ServerPids().empty(); ::Sleep(100))

@@ -135,13 +135,14 @@ private:
 };
 
 // The client double under client names, beside the plug-in double as
-// vcbrdp.dll, vcbpco.dll and vcbica.dll.
+// vcbrdp.dll, vcbpco.dll and vcbica.dll; in 32-bit and 64-bit builds.
 class ClientDoubles {
 public:
     ClientDoubles();
     ~ClientDoubles();
-    // True once it is ready, having loaded `loadDll` if given.
-    bool Start(const std::wstring& exeName, const wchar_t* loadDll = nullptr);
+    // True once it is ready, having loaded `loadDll` if given. `x64`: the
+    // 64-bit doubles (X64DoublesDir).
+    bool Start(const std::wstring& exeName, const wchar_t* loadDll = nullptr, bool x64 = false);
     DWORD Pid(size_t index) const { return children_[index]->Pid(); }
     void StopAll();
 
@@ -150,6 +151,10 @@ private:
     win::ScopedHandle quit_;
     std::vector<std::unique_ptr<ChildProcess>> children_;
 };
+
+// The folder of the 64-bit doubles: this tree's own bin in a 64-bit build; in
+// a 32-bit one, which runs under WOW64, the x86_64 tree's (FARLINK_X64_BIN_DIR).
+std::wstring X64DoublesDir();
 
 // The built server and farlinkctl, run in the test's Wine prefix.
 std::wstring ServerPath();
@@ -161,6 +166,7 @@ size_t CountOf(const std::string& haystack, const std::string& needle);
 std::wstring ProcessImageName(DWORD pid);
 unsigned ServerMajorVersion();  // 0xFFFF when unreadable
 std::wstring ServerLogPath();   // %APPDATA%\Corvane\Shared\Farlink\<major>\RemoteDesktop.txt
+std::vector<DWORD> PidsOf(const wchar_t* exeName);  // every running process of that name
 std::vector<DWORD> ServerPids();  // every running FarlinkUI.exe
 bool WaitForNoServer(DWORD ms);
 void KillServers();
