@@ -8,12 +8,19 @@
 // statuses with the server's handles, USER objects, windows and private bytes
 // after each. Prints numbers and ratios; asserts nothing.
 //
+// With --client64, instead: the status pass on a client machine with a 64-bit
+// client running, the x86_64 server beside it against the i686 server named,
+// in one run (under WOW64), and the ratio.
+//
 //   status_pass_bench.exe               the whole run (needs the server registered)
+//   status_pass_bench.exe --client64 I686_SERVER_EXE
+//                                       registers each server in turn itself
 //   status_pass_bench.exe --host FILE   the tester's process (started by the run)
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -33,6 +40,7 @@ constexpr int kStatusList = 1004;
 constexpr int kRefreshButton = 1006;
 constexpr int kLeakPasses = 30;
 constexpr int kLeakStatuses = 100;
+constexpr int kClientPasses = 11;
 const wchar_t kDesktopCaption[] = L"Corvane \x2013 Remote Desktop";
 const wchar_t kStatusCaption[] = L"Corvane \x2013 Remote Connection Status";
 
@@ -274,6 +282,213 @@ double TimePass(HWND desktop, HWND* statusDialog, HANDLE passDone, int statuses,
     return bench::Now() - start;
 }
 
+// The tester's process, started for one server's figures and ended after them.
+class TesterHost {
+public:
+    TesterHost(const std::wstring& marshalFile, HANDLE quit) : quit_(quit) {
+        ::DeleteFileW(marshalFile.c_str());
+        wchar_t self[MAX_PATH];
+        ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring command = L"\"" + std::wstring(self) + L"\" --host \"" + marshalFile + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        ::ResetEvent(quit);
+        if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &startup, &info))
+            return;
+        process_.Reset(info.hProcess);
+        ::CloseHandle(info.hThread);
+        ReadTester(marshalFile, &tester);
+    }
+    ~TesterHost() {
+        tester.Reset();
+        ::SetEvent(quit_);
+        if (process_) ::WaitForSingleObject(process_.Get(), 10000);
+    }
+    TesterHost(const TesterHost&) = delete;
+    TesterHost& operator=(const TesterHost&) = delete;
+
+    win::ComPtr<IConnectionTester> tester;
+
+private:
+    HANDLE quit_;
+    win::ScopedHandle process_;
+};
+
+// The server's Remote Desktop dialog, opened for the host's tester.
+HWND ShowDesktop(const TesterHost& host, win::ComPtr<IFarlinkUI>* ui) {
+    HRESULT hr = host.tester ? S_OK : E_FAIL;
+    if (SUCCEEDED(hr))
+        hr = ::CoCreateInstance(CLSID_FarlinkUI, nullptr, CLSCTX_LOCAL_SERVER, IID_IFarlinkUI,
+                                ui->PutVoid());
+    if (SUCCEEDED(hr)) hr = (*ui)->ShowRemoteDesktopDialog(0, win::Bstr(L"enu").Get());
+    HWND desktop = SUCCEEDED(hr) ? WaitForWindow(kDesktopCaption) : nullptr;
+    if (!desktop)
+        std::printf("cannot show the dialog: 0x%08lX (register the server first)\n",
+                    static_cast<unsigned long>(hr));
+    return desktop;
+}
+
+void CloseDialogs(HWND desktop, HWND statusDialog) {
+    if (statusDialog) ::PostMessageW(statusDialog, WM_COMMAND, IDCANCEL, 0);
+    ::Sleep(500);
+    ::PostMessageW(desktop, WM_COMMAND, IDCANCEL, 0);
+}
+
+// The figures over 1, 100 and 1000 statuses and the resources over many
+// passes, with the registered server as an RDP host.
+int RunStatusFigures(const std::wstring& marshalFile, HANDLE quit, HANDLE passDone,
+                     volatile LONG* count) {
+    SetCachedSession(L"RDP");
+    TesterHost host(marshalFile, quit);
+    win::ComPtr<IFarlinkUI> ui;
+    HWND desktop = ShowDesktop(host, &ui);
+    if (!desktop) return 1;
+    IConnectionTester* tester = host.tester.Get();
+    int status = 0;
+    std::printf("%6s %10s %10s %10s %10s %7s %14s %13s\n", "N", "pass ms", "raw ms",
+                "raw before", "raw after", "ratio", "pass ms/status", "max reply ms");
+    const int counts[] = {1, 100, 1000};
+    HWND statusDialog = nullptr;
+    for (int n : counts) {
+        *count = n;
+        double before = TimeRaw(tester, n);
+        double slowestReply = 0;
+        double pass = TimePass(desktop, &statusDialog, passDone, n, &slowestReply);
+        if (pass < 0) {
+            std::printf("%6d  the pass did not end\n", n);
+            status = 1;
+            break;
+        }
+        double after = TimeRaw(tester, n);
+        double raw = (before + after) / 2;
+        std::printf("%6d %10.1f %10.1f %10.1f %10.1f %7.2f %14.3f %13.1f\n", n, pass, raw,
+                    before, after, raw > 0 ? pass / raw : 0.0, pass / n, slowestReply);
+    }
+    ULONG pid = 0;
+    ui->GetProcessId(&pid);
+    bench::ServerWatch server(pid);
+    if (status == 0 && server.IsOpen()) {
+        std::printf("\n%d passes over %d statuses; the server after each:\n", kLeakPasses,
+                    kLeakStatuses);
+        bench::ServerWatch::PrintHeader("pass");
+        *count = kLeakStatuses;
+        bench::ServerFigures first = server.Sample(), middle = first, last = first;
+        bench::ServerWatch::Print(0, 0, first);
+        for (int i = 1; i <= kLeakPasses; ++i) {
+            double pass = TimePass(desktop, &statusDialog, passDone, kLeakStatuses);
+            last = server.Sample();
+            if (i == kLeakPasses / 2) middle = last;
+            bench::ServerWatch::Print(i, pass, last);
+        }
+        bench::ServerWatch::PrintSummary(first, middle, last, kLeakPasses - kLeakPasses / 2);
+    }
+    CloseDialogs(desktop, statusDialog);
+    return status;
+}
+
+// A 64-bit client double, mstsc.exe with vcbrdp.dll, in a folder of its own.
+class Client64 {
+public:
+    explicit Client64(const std::wstring& folder) : folder_(folder) {
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        ::CopyFileW(Beside(L"client_double.exe").c_str(), (folder + L"\\mstsc.exe").c_str(), FALSE);
+        ::CopyFileW(Beside(L"plugin_double.dll").c_str(), (folder + L"\\vcbrdp.dll").c_str(), FALSE);
+        // It says "ready 1" on its output once the plug-in is loaded; it
+        // ends by itself after 60 s.
+        const std::wstring said = folder + L"\\said.txt";
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        win::ScopedHandle output(::CreateFileW(said.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                               CREATE_ALWAYS, 0, nullptr));
+        std::wstring command = L"\"" + folder + L"\\mstsc.exe\" --load vcbrdp.dll";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = output.Get();
+        PROCESS_INFORMATION info{};
+        if (!output || !::CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                         nullptr, folder.c_str(), &startup, &info))
+            return;
+        process_.Reset(info.hProcess);
+        ::CloseHandle(info.hThread);
+        output.Close();
+        for (int i = 0; i < 300 && !ready; ++i, ::Sleep(100)) {
+            win::ScopedHandle file(::CreateFileW(said.c_str(), GENERIC_READ,
+                                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                 OPEN_EXISTING, 0, nullptr));
+            char text[16] = {};
+            DWORD read = 0;
+            ::ReadFile(file.Get(), text, sizeof text - 1, &read, nullptr);
+            ready = std::strncmp(text, "ready 1", 7) == 0;
+        }
+    }
+    ~Client64() {
+        if (process_) ::TerminateProcess(process_.Get(), 0), ::WaitForSingleObject(process_.Get(), 5000);
+        ::DeleteFileW((folder_ + L"\\mstsc.exe").c_str());
+        ::DeleteFileW((folder_ + L"\\vcbrdp.dll").c_str());
+        ::DeleteFileW((folder_ + L"\\said.txt").c_str());
+        ::RemoveDirectoryW(folder_.c_str());
+    }
+    Client64(const Client64&) = delete;
+    Client64& operator=(const Client64&) = delete;
+
+    bool ready = false;
+
+private:
+    static std::wstring Beside(const wchar_t* name) {
+        wchar_t self[MAX_PATH];
+        std::wstring path(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
+        return path.substr(0, path.find_last_of(L'\\') + 1) + name;
+    }
+    std::wstring folder_;
+    win::ScopedHandle process_;
+};
+
+// The status pass on a client machine with a 64-bit client running (the
+// client double as mstsc.exe with the plug-in double loaded): the median of
+// kClientPasses passes over one status, with `server` registered for them
+// alone; -1 when a pass did not end, as when the client went unseen.
+double ClientPassMedian(const std::wstring& server, const std::wstring& clientFolder,
+                        const std::wstring& marshalFile, HANDLE quit, HANDLE passDone,
+                        volatile LONG* count) {
+    auto run = [](const std::wstring& command) {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        std::wstring line = command;
+        if (!::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &startup, &info))
+            return;
+        ::WaitForSingleObject(info.hProcess, 120000);
+        ::CloseHandle(info.hProcess);
+        ::CloseHandle(info.hThread);
+    };
+    run(L"\"" + server + L"\" /RegServer");
+    std::vector<double> passes;
+    {
+        TesterHost host(marshalFile, quit);
+        win::ComPtr<IFarlinkUI> ui;
+        HWND desktop = ShowDesktop(host, &ui);
+        HWND statusDialog = nullptr;
+        *count = 1;
+        // Started once the server is up (an emulated one starts slowly), and
+        // known to be ready: a pass that finds no client would not end.
+        Client64 client(clientFolder);
+        if (!client.ready) std::printf("the 64-bit client double did not start\n");
+        for (int i = 0; desktop && client.ready && i < kClientPasses; ++i) {
+            double pass = TimePass(desktop, &statusDialog, passDone, 1);
+            if (pass < 0) break;
+            // The first pass opens the dialog as well: not a status pass alone.
+            if (i > 0) passes.push_back(pass);
+        }
+        if (desktop) CloseDialogs(desktop, statusDialog);
+    }
+    ::Sleep(2000);  // the server ends about a second after the last release
+    run(L"\"" + server + L"\" /UnregServer");
+    return passes.size() == kClientPasses - 1 ? bench::Median(passes) : -1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -291,83 +506,29 @@ int wmain(int argc, wchar_t** argv) {
 
     wchar_t folder[MAX_PATH];
     ::GetTempPathW(MAX_PATH, folder);
-    std::wstring marshalFile = std::wstring(folder) + L"status_pass_tester.bin";
-    ::DeleteFileW(marshalFile.c_str());
-    wchar_t self[MAX_PATH];
-    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(self) + L"\" --host \"" + marshalFile + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &info))
-        return 1;
-    win::ScopedHandle host(info.hProcess), hostThread(info.hThread);
-
+    const std::wstring marshalFile = std::wstring(folder) + L"status_pass_tester.bin";
     if (FAILED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return 1;
-    SetCachedSession(L"RDP");
     int status = 0;
-    {
-        win::ComPtr<IConnectionTester> tester;
-        win::ComPtr<IFarlinkUI> ui;
-        HRESULT hr = ReadTester(marshalFile, &tester) ? S_OK : E_FAIL;
-        if (SUCCEEDED(hr))
-            hr = ::CoCreateInstance(CLSID_FarlinkUI, nullptr, CLSCTX_LOCAL_SERVER, IID_IFarlinkUI,
-                                    ui.PutVoid());
-        HWND desktop = nullptr;
-        if (SUCCEEDED(hr)) hr = ui->ShowRemoteDesktopDialog(0, win::Bstr(L"enu").Get());
-        if (SUCCEEDED(hr)) desktop = WaitForWindow(kDesktopCaption);
-        if (!desktop) {
-            std::printf("cannot show the dialog: 0x%08lX (register the server first)\n",
-                        static_cast<unsigned long>(hr));
-            status = 1;
-        } else {
-            std::printf("%6s %10s %10s %10s %10s %7s %14s %13s\n", "N", "pass ms", "raw ms",
-                        "raw before", "raw after", "ratio", "pass ms/status", "max reply ms");
-            const int counts[] = {1, 100, 1000};
-            HWND statusDialog = nullptr;
-            for (int n : counts) {
-                *count = n;
-                double before = TimeRaw(tester.Get(), n);
-                double slowestReply = 0;
-                double pass = TimePass(desktop, &statusDialog, passDone.Get(), n, &slowestReply);
-                if (pass < 0) {
-                    std::printf("%6d  the pass did not end\n", n);
-                    status = 1;
-                    break;
-                }
-                double after = TimeRaw(tester.Get(), n);
-                double raw = (before + after) / 2;
-                std::printf("%6d %10.1f %10.1f %10.1f %10.1f %7.2f %14.3f %13.1f\n", n, pass, raw,
-                            before, after, raw > 0 ? pass / raw : 0.0, pass / n, slowestReply);
-            }
-            ULONG pid = 0;
-            ui->GetProcessId(&pid);
-            bench::ServerWatch server(pid);
-            if (status == 0 && server.IsOpen()) {
-                std::printf("\n%d passes over %d statuses; the server after each:\n", kLeakPasses,
-                            kLeakStatuses);
-                bench::ServerWatch::PrintHeader("pass");
-                *count = kLeakStatuses;
-                bench::ServerFigures first = server.Sample(), middle = first, last = first;
-                bench::ServerWatch::Print(0, 0, first);
-                for (int i = 1; i <= kLeakPasses; ++i) {
-                    double pass = TimePass(desktop, &statusDialog, passDone.Get(), kLeakStatuses);
-                    last = server.Sample();
-                    if (i == kLeakPasses / 2) middle = last;
-                    bench::ServerWatch::Print(i, pass, last);
-                }
-                bench::ServerWatch::PrintSummary(first, middle, last, kLeakPasses - kLeakPasses / 2);
-            }
-            if (statusDialog) ::PostMessageW(statusDialog, WM_COMMAND, IDCANCEL, 0);
-            ::Sleep(500);
-            ::PostMessageW(desktop, WM_COMMAND, IDCANCEL, 0);
-        }
+    if (argc == 3 && std::wcscmp(argv[1], L"--client64") == 0) {
+        // The x86_64 server beside this program against the i686 one named,
+        // each registered in turn (a machine-wide /RegServer writes the
+        // registry view of its own bitness), the 64-bit client running.
+        SetCachedSession(L"Local");
+        const std::wstring client = std::wstring(folder) + L"status-pass-client64";
+        wchar_t self[MAX_PATH];
+        std::wstring own(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
+        own = own.substr(0, own.find_last_of(L'\\') + 1) + L"FarlinkUI.exe";
+        const double x64 = ClientPassMedian(own, client, marshalFile, quit.Get(), passDone.Get(), count);
+        const double x86 = ClientPassMedian(argv[2], client, marshalFile, quit.Get(), passDone.Get(), count);
+        std::printf("status pass, 64-bit client running, median of %d: x86_64 server %.1f ms,"
+                    " i686 server %.1f ms, ratio %.2f (goal <= 1.5)\n",
+                    kClientPasses - 1, x64, x86, x64 > 0 && x86 > 0 ? x86 / x64 : 0.0);
+        status = x64 > 0 && x86 > 0 ? 0 : 1;
+    } else {
+        status = RunStatusFigures(marshalFile, quit.Get(), passDone.Get(), count);
     }
     ::CoUninitialize();
     SetCachedSession(L"Local");
-    ::SetEvent(quit.Get());
-    ::WaitForSingleObject(host.Get(), 10000);
     ::UnmapViewOfFile(const_cast<LONG*>(count));
     return status;
 }

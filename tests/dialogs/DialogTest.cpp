@@ -242,24 +242,28 @@ TEST_F(Dialogs, TheLogHoldsExactlyTheListedLinesInEnumerationOrder) {
 // process the client machine line stands alone and no test runs.
 TEST_F(Dialogs, TheReportListsEachTestersStatusesUnderTheChannelLine) {
     const long long now = ::_time64(nullptr);
-    const struct { int clients; std::wstring testers; Strings body; } rows[] = {
-        {1, L"--tester name=T,outcome=2,status=Link/" + std::to_wstring(now - 2 * 3600 - 60) + L"/" +
+    // Clients, one letter each: 'p' 32-bit and 'P' 64-bit with the plug-in
+    // loaded, 'N' 64-bit without it. A 32-bit server (under WOW64) must list
+    // for a 64-bit client what a 64-bit server lists.
+    const struct { std::wstring clients; std::wstring testers; Strings body; } rows[] = {
+        {L"P", L"--tester name=T,outcome=2,status=Link/" + std::to_wstring(now - 2 * 3600 - 60) + L"/" +
                 std::to_wstring(now - 3 * 86400 - 60) + L"/0x80004005",
          {"RDP channel - loaded, connected", "Link:", "- last message sent 2 hours ago",
           "- last message received 3 days ago", "- last error 2147500037 (80004005)"}},
-        {1, L"--tester name=A,outcome=1,status=LinkA/0/0/0 --tester name=B,status=LinkB/0/0/5,status=LinkC/0/0/0",
+        {L"p", L"--tester name=A,outcome=1,status=LinkA/0/0/0 --tester name=B,status=LinkB/0/0/5,status=LinkC/0/0/0",
          {"RDP channel - loaded, not connected", "--- A ---", "LinkA:", "--- B ---", "LinkB:", "- last error 5 (5)", "LinkC:"}},
-        {1, L"--tester name=A,start-hr=0x80004005,status=LinkA/0/0/1 --tester name=B,status=LinkB/0/0/0",
+        {L"N", L"--tester name=A,outcome=2", {"RDP channel - not loaded, connected"}},
+        {L"p", L"--tester name=A,start-hr=0x80004005,status=LinkA/0/0/1 --tester name=B,status=LinkB/0/0/0",
          {"RDP channel - loaded, connected", "--- B ---", "LinkB:"}},
-        {0, L"--tester name=A,status=Link/0/0/0", {"Client machine with no remote host running"}},
-        {2, L"--tester name=A,status=Link/0/0/0", {"Client machine with multiple server hosts running."}}};
+        {L"", L"--tester name=A,status=Link/0/0/0", {"Client machine with no remote host running"}},
+        {L"pP", L"--tester name=A,status=Link/0/0/0", {"Client machine with multiple server hosts running."}}};
     for (const auto& row : rows) {
         clients_.StopAll();
-        for (int i = 0; i < row.clients; ++i) { ASSERT_TRUE(clients_.Start(L"mstsc.exe", L"vcbrdp.dll")); }
+        for (wchar_t c : row.clients) { ASSERT_TRUE(clients_.Start(L"mstsc.exe", c == L'N' ? nullptr : L"vcbrdp.dll", c != L'p')); }
         ASSERT_TRUE(tst::WaitForNoServer(15000));
         ClientRun run = StatusReport(row.testers);
         EXPECT_EQ(Body(run), row.body) << run.output;
-        if (row.clients != 1 || row.testers.find(L"start-hr") != std::wstring::npos) {
+        if (row.clients.size() != 1 || row.testers.find(L"start-hr") != std::wstring::npos) {
             EXPECT_EQ(tst::CountOf(run.output, "[A] EnumStatus"), 0u) << run.output;
         }
         EXPECT_EQ(run.Value("description"), "Lists the connection status for all virtual channels used.");
