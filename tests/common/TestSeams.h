@@ -16,7 +16,7 @@ namespace sharedfarlink {
 extern SessionFacts* g_testSessionFacts;
 extern ProductUuidSource* g_testUuidSource;
 extern const wchar_t* g_testMetadataOrigin;
-extern const wchar_t* g_testCompanionPath;
+extern const wchar_t* g_testCompanionPath;  // the program the scan runs as its companion
 
 template <typename T>
 class ScopedOverride {
@@ -37,8 +37,6 @@ using ScopedProductUuidOverride = ScopedOverride<ProductUuidSource>;  // (g_test
 // loopback server of the test; any other origin leaves none, so no request is
 // made. The text must outlive the override.
 using ScopedMetadataOriginOverride = ScopedOverride<const wchar_t>;
-// (g_testCompanionPath, path): the scan runs this program as its companion.
-using ScopedCompanionPathOverride = ScopedOverride<const wchar_t>;
 
 // Tests run as a 64-bit process, where the answer is always false; this lets
 // them walk the 64-bit-Windows paths as well. 1 or 0 forces the answer, -1

@@ -314,7 +314,7 @@ ClientDoubles::ClientDoubles() : dir_(MakeScratchDir(L"clients")) {
     ::CreateDirectoryW((dir_ + L"\\x64").c_str(), nullptr);
     for (const wchar_t* dll : {L"\\vcbrdp.dll", L"\\vcbpco.dll", L"\\vcbica.dll"}) {
         ::CopyFileW(BesideExe(L"plugin_double.dll").c_str(), (dir_ + dll).c_str(), FALSE);
-        ::CopyFileW((X64DoublesDir() + L"\\plugin_double.dll").c_str(), (dir_ + L"\\x64" + dll).c_str(), FALSE);
+        ::CopyFileW((X64DoublesDir() + L"plugin_double.dll").c_str(), (dir_ + L"\\x64" + dll).c_str(), FALSE);
     }
 }
 
@@ -325,8 +325,7 @@ ClientDoubles::~ClientDoubles() {
 
 bool ClientDoubles::Start(const std::wstring& exeName, const wchar_t* loadDll, bool x64) {
     std::wstring exe = dir_ + (x64 ? L"\\x64\\" : L"\\") + exeName;
-    ::CopyFileW(x64 ? (X64DoublesDir() + L"\\client_double.exe").c_str() : BesideExe(L"client_double.exe").c_str(),
-                exe.c_str(), TRUE);
+    ::CopyFileW(((x64 ? X64DoublesDir() : BesideExe(L"")) + L"client_double.exe").c_str(), exe.c_str(), TRUE);
     std::wstring command = Quote(exe) + L" --event " + event_;
     if (loadDll) command += std::wstring(L" --load ") + loadDll;
     children_.push_back(std::make_unique<ChildProcess>());
@@ -343,10 +342,9 @@ void ClientDoubles::StopAll() {
 
 std::wstring X64DoublesDir() {
 #ifdef FARLINK_X64_BIN_DIR
-    if (sizeof(void*) == 4) return FARLINK_X64_BIN_DIR;
+    return FARLINK_X64_BIN_DIR;
 #endif
-    const std::wstring own = BesideExe(L"");
-    return own.substr(0, own.size() - 1);
+    return BesideExe(L"");
 }
 
 std::wstring ServerPath() { return BesideExe(L"FarlinkUI.exe"); }

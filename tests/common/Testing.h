@@ -152,8 +152,9 @@ private:
     std::vector<std::unique_ptr<ChildProcess>> children_;
 };
 
-// The folder of the 64-bit doubles: this tree's own bin in a 64-bit build; in
-// a 32-bit one, which runs under WOW64, the x86_64 tree's (FARLINK_X64_BIN_DIR).
+// The folder of the 64-bit doubles, with a trailing backslash: this tree's own
+// bin in a 64-bit build; in a 32-bit one, which runs under WOW64, the x86_64
+// tree's (FARLINK_X64_BIN_DIR).
 std::wstring X64DoublesDir();
 
 // The built server and farlinkctl, run in the test's Wine prefix.

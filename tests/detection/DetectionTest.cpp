@@ -342,21 +342,17 @@ TEST_F(Machine, AllSixChannelsOnBothSides) {
 
 // A 32-bit test program runs under WOW64 and meets the 64-bit doubles as the
 // shipped server meets 64-bit clients; a 64-bit one is made to read every
-// process that way. The first pass on a fresh detector, then the normal read.
-class ReadLikeWow64 {
-public:
+// process that way.
+struct ReadLikeWow64 {
     explicit ReadLikeWow64(bool on) { ReadModulesThroughCompanionForTesting(on && !SystemIsWow64()); }
     ~ReadLikeWow64() { ReadModulesThroughCompanionForTesting(false); }
 };
 
 // The scan over real processes: the client double under client names, with
-// or without a DLL named like a plug-in; 32-bit and 64-bit clients give the
-// same answers.
+// or without a DLL named like a plug-in; 64-bit clients as 32-bit ones.
 TEST(ProcessScan, EachClientAttributedToItsComponentWithOrWithoutItsPlugin) {
     tst::ScratchHive hive;
     tst::ClientDoubles clients;
-    for (bool x64 : {true, false}) {
-    ReadLikeWow64 wow64(x64);
     const std::tuple<const wchar_t*, const wchar_t*, int, const wchar_t*, int> rows[] = {
         // exe, DLL loaded, type, its plug-in, loaded
         {L"mstsc.exe", L"vcbrdp.dll", RemoteTypeRdp, L"vcbrdp.dll", 1},
@@ -365,28 +361,29 @@ TEST(ProcessScan, EachClientAttributedToItsComponentWithOrWithoutItsPlugin) {
         {L"WORKSPACES.EXE", L"vcbrdp.dll", RemoteTypeAws, L"vcbpco.dll", 0},  // not its own
         {L"wfica32.exe", L"vcbica.dll", RemoteTypeIca, L"vcbica.dll", 1},
         {L"vmware-remotemks.exe", L"vcbrdp.dll", RemoteTypeHorizon, L"vcbrdp.dll", 1}};
-    RemoteComponentDetector detector;  // one throughout: every scan starts afresh
-    for (const auto& [exe, loaded, type, plugin, dllLoaded] : rows) {
-        SCOPED_TRACE(testing::Message() << exe << " with " << (loaded ? loaded : L"-") << (x64 ? ", 64-bit" : ""));
+    for (bool x64 : {true, false}) {
+        ReadLikeWow64 wow64(x64);
+        RemoteComponentDetector detector;  // one throughout: every scan starts afresh
+        for (const auto& [exe, loaded, type, plugin, dllLoaded] : rows) {
+            SCOPED_TRACE(testing::Message() << exe << " with " << (loaded ? loaded : L"-") << (x64 ? ", 64-bit" : ""));
+            clients.StopAll();
+            ASSERT_TRUE(clients.Start(exe, loaded, x64));
+            EXPECT_TRUE(detector.FindClientProcess());
+            std::wstring dll;
+            EXPECT_TRUE(detector.GetChannelDll(false, dll));
+            EXPECT_EQ(std::make_tuple(detector.multipleClients, detector.GetType(), dll, detector.dllLoaded),
+                      std::make_tuple(false, type, std::wstring(plugin), dllLoaded));
+        }
+        // A process that is no client does not count, whatever it loads.
         clients.StopAll();
-        ASSERT_TRUE(clients.Start(exe, loaded, x64));
-        EXPECT_TRUE(detector.FindClientProcess());
-        std::wstring dll;
-        EXPECT_TRUE(detector.GetChannelDll(false, dll));
-        EXPECT_EQ(std::make_tuple(detector.multipleClients, detector.GetType(), dll, detector.dllLoaded),
-                  std::make_tuple(false, type, std::wstring(plugin), dllLoaded));
-    }
-    // A process that is no client does not count, whatever it loads.
-    clients.StopAll();
-    ASSERT_TRUE(clients.Start(L"notepad-like.exe", L"vcbrdp.dll"));
-    EXPECT_FALSE(detector.FindClientProcess() || detector.multipleClients);
-    // Two clients are no answer, whatever their kinds.
-    clients.StopAll();
-    ASSERT_TRUE(clients.Start(L"mstsc.exe", L"vcbrdp.dll", x64));
-    ASSERT_TRUE(clients.Start(L"mstsc.exe", L"vcbrdp.dll"));
-    EXPECT_FALSE(detector.FindClientProcess());
-    EXPECT_EQ(std::make_tuple(detector.multipleClients, detector.GetType(), detector.dllLoaded),
-              std::make_tuple(true, int(RemoteTypeRdp), 1));
+        ASSERT_TRUE(clients.Start(L"notepad-like.exe", L"vcbrdp.dll", x64));
+        EXPECT_FALSE(detector.FindClientProcess() || detector.multipleClients);
+        // Two clients are no answer, whatever their kinds.
+        ASSERT_TRUE(clients.Start(L"mstsc.exe", L"vcbrdp.dll", x64));
+        ASSERT_TRUE(clients.Start(L"mstsc.exe", L"vcbrdp.dll"));
+        EXPECT_FALSE(detector.FindClientProcess());
+        EXPECT_EQ(std::make_tuple(detector.multipleClients, detector.GetType(), detector.dllLoaded),
+                  std::make_tuple(true, int(RemoteTypeRdp), 1));
     }
 }
 
@@ -399,23 +396,20 @@ TEST(ProcessScan, ACompanionThatIsMissingFailsOrHangsLeavesTheClientUnseen) {
     const std::wstring dir = tst::MakeScratchDir(L"companions"), hung = dir + L"\\hung-companion.exe";
     ::CopyFileW(tst::BesideExe(L"client_double.exe").c_str(), hung.c_str(), FALSE);  // never answers
     wchar_t system[MAX_PATH] = {};
-    ::GetSystemDirectoryW(system, MAX_PATH);
-    const std::wstring missing = dir + L"\\FarlinkScan64.exe", other = std::wstring(system) + L"\\hostname.exe";
+    ::GetSystemDirectoryW(system, MAX_PATH);  // hostname.exe: an exit code that is no answer
     RemoteComponentDetector detector;
-    for (const std::wstring& companion : {missing, other, hung}) {
+    for (const std::wstring& companion : {dir + L"\\FarlinkScan64.exe", std::wstring(system) + L"\\hostname.exe", hung}) {
         SCOPED_TRACE(testing::Message() << companion);
-        ScopedCompanionPathOverride path(g_testCompanionPath, companion.c_str());
+        ScopedOverride<const wchar_t> path(g_testCompanionPath, companion.c_str());
         clients.StopAll();
         DWORD start = ::GetTickCount();
         EXPECT_FALSE(detector.FindClientProcess());  // nothing to read
         EXPECT_LT(::GetTickCount() - start, 2000u);
-        ASSERT_TRUE(clients.Start(L"mstsc.exe", L"vcbrdp.dll", true));
-        ASSERT_TRUE(clients.Start(L"msrdc.exe", L"vcbrdp.dll", true));
+        ASSERT_TRUE(clients.Start(L"mstsc.exe", L"vcbrdp.dll", true) && clients.Start(L"msrdc.exe", nullptr, true));
         start = ::GetTickCount();
         EXPECT_FALSE(detector.FindClientProcess());
         EXPECT_LT(::GetTickCount() - start, 9000u);  // one wait of 5 s at most
-        EXPECT_EQ(std::make_tuple(detector.multipleClients, detector.GetType()),
-                  std::make_tuple(false, int(RemoteTypeNone)));
+        EXPECT_EQ(std::make_tuple(detector.multipleClients, detector.GetType()), std::make_tuple(false, int(RemoteTypeNone)));
         EXPECT_TRUE(tst::PidsOf(L"hung-companion.exe").empty());
     }
     clients.StopAll();
