@@ -14,11 +14,20 @@ _wine_settings() {
   # makes. Proxy at a dead loopback port: nothing may leave the machine; only
   # 127.0.0.1 goes direct, for the tests' own loopback servers.
   # A Wine desktop: title bars and prompt BM_CLICK without a window manager.
+  # A crashed process ends at once, its report on stderr: a debugger that
+  # cannot start (in both registry views) instead of winedbg, which would
+  # hold the process for the test's whole time-out.
   cat <<'REG'
 REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"="farlink-no-debugger.exe"
+
+[HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"="farlink-no-debugger.exe"
 
 [HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Internet Settings]
 "ProxyEnable"=dword:00000001

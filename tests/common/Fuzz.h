@@ -17,9 +17,11 @@ public:
     // `salt` gives each reader its own stream; from here on a crash names its round.
     explicit Mutator(uint64_t salt) : state_((Seed() ^ salt) * 0x9E3779B97F4A7C15ull | 1) {
         Round() = -1;
-        ::SetUnhandledExceptionFilter([](EXCEPTION_POINTERS*) -> LONG {
-            return std::fprintf(stderr, "fuzz: crash in round %d of seed %llu\n", Round(), Seed()), EXCEPTION_CONTINUE_SEARCH;
-        });
+        ::SetUnhandledExceptionFilter(&NameTheRound);
+    }
+    // WINAPI: on i686 a lambda would be cdecl, which the filter type is not.
+    static LONG WINAPI NameTheRound(EXCEPTION_POINTERS*) {
+        return std::fprintf(stderr, "fuzz: crash in round %d of seed %llu\n", Round(), Seed()), EXCEPTION_CONTINUE_SEARCH;
     }
     static unsigned long long Setting(const wchar_t* name, int fallback) {
         return ::_wgetenv(name) ? std::wcstoull(::_wgetenv(name), nullptr, 0) : fallback;

@@ -150,10 +150,25 @@ const wchar_t kHorizonClientKey[] = L"Software\\VMware, Inc.\\VMware VDM\\Client
 const wchar_t kTeradiciPluginKey[] = L"Software\\Teradici\\VChan\\Plugins\\Quenby";
 const wchar_t kWorkSpacesCommandKey[] = L"Software\\Classes\\workspaces\\shell\\open\\command";
 
+namespace {
+// The product reads its installation keys in the 64-bit view, so a test puts
+// them there whatever its own bitness; everything else is in the caller's view.
+REGSAM ViewOf(HKEY root, const std::wstring& key, REGSAM view) {
+    const bool product = root == HKEY_LOCAL_MACHINE && key.rfind(kProductKey, 0) == 0;
+    return view ? view : product ? KEY_WOW64_64KEY : 0;
+}
+template <typename T>
+bool ReadValue(HKEY root, const std::wstring& key, const wchar_t* name, DWORD flags, T* data, DWORD bytes) {
+    win::RegKey k;
+    return k.Open(root, key.c_str(), KEY_QUERY_VALUE | ViewOf(root, key, 0)) == ERROR_SUCCESS &&
+           ::RegGetValueW(k.Get(), nullptr, name, flags, nullptr, data, &bytes) == ERROR_SUCCESS;
+}
+}  // namespace
+
 bool SetRaw(HKEY root, const std::wstring& key, const wchar_t* name, DWORD type, const void* data,
             DWORD bytes, REGSAM view) {
     win::RegKey k;
-    return k.Create(root, key.c_str(), KEY_SET_VALUE | view) == ERROR_SUCCESS &&
+    return k.Create(root, key.c_str(), KEY_SET_VALUE | ViewOf(root, key, view)) == ERROR_SUCCESS &&
            ::RegSetValueExW(k.Get(), name, 0, type, static_cast<const BYTE*>(data), bytes) == ERROR_SUCCESS;
 }
 
@@ -168,23 +183,27 @@ bool SetDword(HKEY root, const std::wstring& key, const wchar_t* name, DWORD num
 
 std::wstring GetString(HKEY root, const std::wstring& key, const wchar_t* name) {
     wchar_t buffer[1024] = {};
-    DWORD bytes = sizeof buffer - 2;
-    return ::RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &bytes) ==
-                   ERROR_SUCCESS ? buffer : L"<missing>";
+    return ReadValue(root, key, name, RRF_RT_REG_SZ, buffer, sizeof buffer - 2) ? buffer : L"<missing>";
 }
 
 DWORD GetDword(HKEY root, const std::wstring& key, const wchar_t* name) {
-    DWORD number = 7, bytes = sizeof number;
-    return ::RegGetValueW(root, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &number, &bytes) ==
-                   ERROR_SUCCESS ? number : 7;
+    DWORD number = 7;
+    return ReadValue(root, key, name, RRF_RT_REG_DWORD, &number, sizeof number) ? number : 7;
 }
 
 bool KeyExists(HKEY root, const std::wstring& key, REGSAM view) {
     win::RegKey k;
-    return k.Open(root, key.c_str(), KEY_READ | view) == ERROR_SUCCESS;
+    return k.Open(root, key.c_str(), KEY_READ | ViewOf(root, key, view)) == ERROR_SUCCESS;
+}
+
+bool DeleteValue(HKEY root, const std::wstring& key, const wchar_t* name) {
+    win::RegKey k;
+    return k.Open(root, key.c_str(), KEY_SET_VALUE | ViewOf(root, key, 0)) == ERROR_SUCCESS &&
+           ::RegDeleteValueW(k.Get(), name) == ERROR_SUCCESS;
 }
 
 void DeleteKeyTree(HKEY root, const std::wstring& key, REGSAM view) {
+    view = ViewOf(root, key, view);
     win::RegKey k;
     if (k.Open(root, key.c_str(), KEY_ALL_ACCESS | view) == ERROR_SUCCESS) ::RegDeleteTreeW(k.Get(), nullptr);
     k.Close();
@@ -206,7 +225,7 @@ ScratchHive::ScratchHive(const wchar_t* session, bool splitViews) {
     const wchar_t probe[] = L"Software\\FarlinkViewProbe";
     win::RegKey().Create(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node", KEY_READ);
     win::RegKey().Create(HKEY_LOCAL_MACHINE, probe, KEY_READ | KEY_WOW64_32KEY);
-    split_ = !KeyExists(HKEY_LOCAL_MACHINE, probe);
+    split_ = !KeyExists(HKEY_LOCAL_MACHINE, probe, KEY_WOW64_64KEY);
     ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, probe, KEY_WOW64_32KEY, 0);
 }
 
@@ -227,7 +246,7 @@ SavedValue::SavedValue(HKEY root, const wchar_t* key, const wchar_t* name, const
 
 SavedValue::~SavedValue() {
     if (previous_) Set(*previous_);
-    else ::RegDeleteKeyValueW(root_, key_, name_);
+    else DeleteValue(root_, key_, name_);
 }
 
 WriteBlockedKey::WriteBlockedKey(HKEY root, const std::wstring& key) : root_(root), key_(key) {
@@ -267,6 +286,8 @@ Install::Install()
     wchar_t saved[MAX_PATH] = {};
     ::GetEnvironmentVariableW(L"ProgramW6432", saved, MAX_PATH);
     savedProgramW6432_ = saved;
+    // A 32-bit test on 64-bit Windows stages the machine it runs on.
+    wow64 = sharedfarlink::SystemIsWow64();
 }
 
 Install::~Install() {
@@ -281,6 +302,7 @@ Install::~Install() {
 }
 
 void Install::AsWow64() {
+    if (wow64) return;
     wow64 = true;
     sharedfarlink::OverrideIsWow64ForTesting(1);
     native64Root = MakeScratchDir(L"programw6432");
@@ -288,7 +310,7 @@ void Install::AsWow64() {
 }
 
 std::wstring Install::NativePath() const {
-    return (wow64 ? native64Root : L"C:\\Program Files") + L"\\Corvane\\Shared\\Farlink\\" + version +
+    return (native64Root.empty() ? L"C:\\Program Files" : native64Root) + L"\\Corvane\\Shared\\Farlink\\" + version +
            L"\\vcbrdp.dll";
 }
 

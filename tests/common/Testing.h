@@ -44,7 +44,8 @@ private:
 // The exit code, or 0xFFFFFFFF when it did not start or end within `ms`.
 DWORD RunAndWait(const std::wstring& commandLine, DWORD ms = 60000, std::string* output = nullptr);
 
-// `view` may carry a WOW64 flag. Writes create the key.
+// `view` may carry a WOW64 flag; without one the product's own keys (under
+// kProductKey) are in the 64-bit view, where it reads them. Writes create the key.
 bool SetRaw(HKEY root, const std::wstring& key, const wchar_t* name, DWORD type, const void* data,
             DWORD bytes, REGSAM view = 0);
 bool SetString(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& text,
@@ -54,6 +55,7 @@ bool SetDword(HKEY root, const std::wstring& key, const wchar_t* name, DWORD num
 std::wstring GetString(HKEY root, const std::wstring& key, const wchar_t* name);
 DWORD GetDword(HKEY root, const std::wstring& key, const wchar_t* name);
 bool KeyExists(HKEY root, const std::wstring& key, REGSAM view = 0);
+bool DeleteValue(HKEY root, const std::wstring& key, const wchar_t* name);
 void DeleteKeyTree(HKEY root, const std::wstring& key, REGSAM view = 0);
 
 extern const wchar_t kProductKey[];  // HKLM: "Version", then "<version>\..."
@@ -110,8 +112,10 @@ private:
 };
 
 // This product installed: a fresh version with "RDP Support" 1, no add-in
-// keys, plug-in files when asked; all gone with the object. AsWow64() plays
-// 64-bit Windows with %ProgramW6432% at a scratch folder.
+// keys, plug-in files when asked; all gone with the object. `wow64` starts as
+// the truth: a 64-bit test plays 32-bit Windows, a 32-bit one stages 64-bit
+// Windows as it is; AsWow64() makes a 64-bit test play it too, with
+// %ProgramW6432% at a scratch folder.
 class Install {
 public:
     Install();

@@ -87,6 +87,7 @@ TEST_F(Machine, RdpTestsTheFileTheKeyNamesInAnyCase) {
         {L"C:\\nowhere\\vcbrdp.dll", "-1 0 0"}};             // ours exists, this does not
     for (const auto& [name, state] : rows) {
         install_.WriteAddin(kKelp, name);
+        if (install_.wow64) install_.WriteAddin(kKelp32, install_.X86Path());
         RdpComponent c;
         EXPECT_EQ(c.UpdateState(false, L""), name != upper);
         EXPECT_EQ(State(c), state);
@@ -94,18 +95,19 @@ TEST_F(Machine, RdpTestsTheFileTheKeyNamesInAnyCase) {
     install_.AsWow64();  // 64-bit Windows: without KELP32 nothing is registered
     install_.CreatePluginFiles();
     install_.WriteAddin(kKelp, install_.NativePath());
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, kKelp32);
     RdpComponent c;
     EXPECT_TRUE(c.UpdateState(false, L""));
     EXPECT_EQ(State(c), "-1 0 1");
 }
 
 TEST_F(Machine, InstallPathsVersionProductCodeAndRdpSupport) {
-    const std::wstring tail = L"\\Corvane\\Shared\\Farlink\\" + install_.version + L"\\vcbrdp.dll";
     CInstallSupport install;
-    EXPECT_EQ(install.ExpectedPluginPath(0) + install.ExpectedPluginPath(1), L"C:\\Program Files" + tail + L"C:\\Program Files" + tail);
+    for (int pass = 0; pass < 2; ++pass, install_.AsWow64()) {  // 32-bit Windows: one folder for both
+        EXPECT_EQ(install.ExpectedPluginPath(0) + install.ExpectedPluginPath(1),
+                  install_.NativePath() + (install_.wow64 ? install_.X86Path() : install_.NativePath()));
+    }
     EXPECT_FALSE(install.IsRdpSupportDisabled());
-    install_.AsWow64();
-    EXPECT_EQ(install.ExpectedPluginPath(0) + install.ExpectedPluginPath(1), install_.native64Root + tail + L"C:\\Program Files (x86)" + tail);
     // "RDP Support": on only for a nonzero number of at most four bytes.
     install_.SetRdpSupport(0);
     EXPECT_TRUE(install.IsRdpSupportDisabled());
@@ -121,7 +123,7 @@ TEST_F(Machine, InstallPathsVersionProductCodeAndRdpSupport) {
     EXPECT_EQ(install.Version(), install_.version);
     EXPECT_EQ(install.ReadProductCode(), L"{64}");
     // No version: the separators join and RDP counts as off.
-    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, tst::kProductKey, L"Version");
+    tst::DeleteValue(HKEY_LOCAL_MACHINE, tst::kProductKey, L"Version");
     CInstallSupport none;
     EXPECT_EQ(none.Version() + none.ReadProductCode(), L"");
     EXPECT_EQ(none.BuildPluginPath(true), L"C:\\Program Files (x86)\\Corvane\\Shared\\Farlink\\\\vcbrdp.dll");
@@ -136,7 +138,7 @@ TEST_F(Machine, AddWritesKelpOn32BitWindowsBothOn64AndRewritesOnlyWhatDiffers) {
     ASSERT_TRUE(install.RepairAddinRegistrations());
     EXPECT_EQ(install_.ReadName(kKelp), install_.NativePath());
     EXPECT_EQ(tst::GetDword(HKEY_CURRENT_USER, kKelp, L"View Enabled"), 1u);
-    EXPECT_FALSE(tst::KeyExists(HKEY_CURRENT_USER, kKelp32));
+    EXPECT_EQ(tst::KeyExists(HKEY_CURRENT_USER, kKelp32), install_.wow64);
     install_.AsWow64();
     std::wstring upper = install_.NativePath();
     for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
@@ -162,7 +164,7 @@ TEST_F(Machine, AddWritesKelpOn32BitWindowsBothOn64AndRewritesOnlyWhatDiffers) {
 
 TEST_F(Machine, RemoveDeletesOnlyKeysNamingThisPlugin) {
     // No "RDP Support" on 32-bit Windows: KELP goes, KELP32 is not looked at.
-    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, install_.VersionKey().c_str(), L"RDP Support");
+    tst::DeleteValue(HKEY_LOCAL_MACHINE, install_.VersionKey(), L"RDP Support");
     install_.WriteAddin(kKelp, install_.NativePath());
     install_.WriteAddin(kKelp32, install_.NativePath());
     ASSERT_TRUE(CInstallSupport().RepairAddinRegistrations());
@@ -278,7 +280,8 @@ TEST_F(Machine, WorkSpacesHostReadsAStrictDllValueInEitherView) {
     ::SetEnvironmentVariableW(L"FARLINK_PCOIP_DIR", dir.c_str());
     const std::tuple<const char*, std::function<void()>, TriState, TriState> cases[] = {
         {"REG_SZ, 32-bit view", [&] { set(v32, plugin); }, 1, 1},
-        {"REG_SZ, default view only", [&] { set(v64, plugin); }, 1, 1},
+        // The 64-bit view is the default one except for a 32-bit process on 64-bit Windows.
+        {"REG_SZ, 64-bit view only", [&] { set(v64, plugin); }, !install_.wow64, !install_.wow64},
         {"both views: the 32-bit one counts", [&] { set(v32, dir + L"\\gone.dll"), set(v64, plugin); }, 1, 0},
         {"REG_EXPAND_SZ unexpanded", [&] { set(v32, L"%FARLINK_PCOIP_DIR%\\vcbpco.dll", REG_EXPAND_SZ); }, 1, 0},
         {"empty", [&] { set(v32, L""); }, 1, 0},
@@ -304,6 +307,7 @@ TEST_F(Machine, AllSixChannelsOnBothSides) {
     const std::wstring dir = tst::MakeScratchDir(L"channels");
     install_.CreatePluginFiles();
     install_.WriteAddin(kKelp, install_.NativePath(), 1);
+    if (install_.wow64) install_.WriteAddin(kKelp32, install_.X86Path(), 1);
     ASSERT_TRUE(tst::CreateEmptyFile(dir + L"\\vcbica.dll"));
     ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, kCitrixInstallKey, L"InstallFolder", dir + L"\\", v32));
     ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kCitrixModulesKey, L"DriverName", L"vcbica.dll", v32));

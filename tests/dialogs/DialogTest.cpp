@@ -134,6 +134,14 @@ protected:
     void InstallWorkingRdp() {
         install_.CreatePluginFiles();
         install_.WriteAddin(tst::kKelp, install_.NativePath(), -1);
+        if (install_.wow64) install_.WriteAddin(tst::kKelp32, install_.X86Path(), -1);
+    }
+    // What a repair leaves: the native key, and on 64-bit Windows the 32-bit one.
+    std::wstring RepairedNames() const {
+        return install_.ReadName(tst::kKelp) + (install_.wow64 ? L"|" + install_.ReadName(tst::kKelp32) : L"");
+    }
+    std::wstring ExpectedNames() const {
+        return install_.NativePath() + (install_.wow64 ? L"|" + install_.X86Path() : L"");
     }
     // The lines of the last report between its two stamps, after checking them.
     static Strings Body(const ClientRun& run) {
@@ -147,7 +155,7 @@ protected:
     }
 
     tst::SavedValue cache_{HKEY_CURRENT_USER, tst::kCacheKey, L"Server", L"Local"};
-    tst::Install install_;  // the server is a 64-bit process: one Program Files, one key
+    tst::Install install_;  // 64-bit Windows for the i686 build, 32-bit Windows for x86_64
     tst::ClientDoubles clients_;
 };
 
@@ -202,7 +210,7 @@ TEST_F(Dialogs, RepairWritesTheAddinKeyReportsItAndRefillsTheList) {
     ClientRun run = ShowAndRead(L"--tester name=T", L"focus:desktop:repair sleep:300 click:desktop:repair"
                                                     L" message-box sleep:500 read:desktop");
     EXPECT_EQ(run.Value("message"), "The remote channels have been repaired.") << run.output;
-    EXPECT_EQ(install_.ReadName(tst::kKelp), install_.NativePath());
+    EXPECT_EQ(RepairedNames(), ExpectedNames());
     Strings lines = run.Lines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "RDP channel not working\\r\\n"), 1) << run.output;
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "RDP channel working\\r\\n"), 1) << run.output;
@@ -301,7 +309,7 @@ TEST_F(Dialogs, FarlinkctlCheckNamesBrokenChannelsAndRepairFixesThem) {
             EXPECT_EQ(out, step.output);
         }
     }
-    EXPECT_EQ(install_.ReadName(tst::kKelp), install_.NativePath());
+    EXPECT_EQ(RepairedNames(), ExpectedNames());
     EXPECT_FALSE(tst::FileExists(logFolder));  // the dialogs' log is the server's alone
 }
 
