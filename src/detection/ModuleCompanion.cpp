@@ -4,7 +4,6 @@
 
 #include "detection/IsWow64.h"
 #include "detection/ModuleSearch.h"
-#include "win/ScopedHandle.h"
 
 namespace sharedfarlink {
 
@@ -23,12 +22,6 @@ std::wstring Digits(unsigned long value, unsigned base, size_t width = 1) {
         value /= base;
     } while (value != 0 || text.size() < width);
     return text;
-}
-
-void TraceFailure(const wchar_t* where, HRESULT hr) {
-    const std::wstring line = std::wstring(L"FarlinkUI: scan companion: ") + where + L": 0x" +
-                              Digits(static_cast<unsigned long>(hr), 16, 8) + L"\n";
-    ::OutputDebugStringW(line.c_str());
 }
 
 }  // namespace
@@ -57,34 +50,102 @@ bool ReadImageBaseName(HANDLE process, wchar_t* name, DWORD units) {
     return true;
 }
 
-bool AskCompanion(DWORD processId, const std::wstring& dllName, bool* loaded) {
+ModuleCompanion::~ModuleCompanion() { End(false); }
+
+bool ModuleCompanion::FindModule(DWORD processId, const std::wstring& dllName, bool* loaded) {
+    if (failed_ || (!process_ && !Start())) return false;
+    std::wstring request = Digits(processId, 10) + L" " + dllName + L"\n";
+    char answer = 0;
+    if (request.size() > kCompanionRequestUnits ||
+        !Transfer(true, &request[0], static_cast<DWORD>(request.size() * sizeof(wchar_t))) ||
+        !Transfer(false, &answer, 1))
+        return false;
+    if (answer != kCompanionLoaded && answer != kCompanionNotLoaded) {
+        // The process went away, or the companion is something else.
+        if (answer != kCompanionCannotOpen) Fail(L"answer", E_UNEXPECTED);
+        return false;
+    }
+    *loaded = answer == kCompanionLoaded;
+    return true;
+}
+
+bool ModuleCompanion::Start() {
+    static LONG counter = 0;
+    const std::wstring name = L"\\\\.\\pipe\\FarlinkScan64-" + Digits(::GetCurrentProcessId(), 10) +
+                              L"-" + Digits(static_cast<unsigned long>(::InterlockedIncrement(&counter)), 10);
+    // Our end overlapped, for bounded waits; one instance, so nobody else
+    // connects. Its end the only handle the companion inherits from us.
+    pipe_.Reset(::CreateNamedPipeW(name.c_str(),
+                                   PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                                   PIPE_TYPE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 4096, 4096, 0,
+                                   nullptr));
+    event_.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    win::ScopedHandle theirs(pipe_ && event_ ? ::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                                             &inherit, OPEN_EXISTING, 0, nullptr)
+                                             : nullptr);
+    if (!theirs) {
+        Fail(L"pipe", HRESULT_FROM_WIN32(::GetLastError()));
+        return false;
+    }
     const std::wstring exe = CompanionPath();
-    std::wstring command = L"\"" + exe + L"\" " + Digits(processId, 10) + L" \"" + dllName + L"\"";
+    std::wstring command = L"\"" + exe + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = theirs.Get();
     PROCESS_INFORMATION info = {};
-    // No handles inherited: nothing of the server's leaks into it.
-    if (!::CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+    if (!::CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
                           nullptr, nullptr, &startup, &info)) {
-        TraceFailure(L"start", HRESULT_FROM_WIN32(::GetLastError()));
+        Fail(L"start", HRESULT_FROM_WIN32(::GetLastError()));
         return false;
     }
-    win::ScopedHandle process(info.hProcess), thread(info.hThread);
-    if (::WaitForSingleObject(process.Get(), kCompanionWaitMs) != WAIT_OBJECT_0) {
-        // Ended and waited for, so no companion outlives the scan.
-        ::TerminateProcess(process.Get(), ERROR_TIMEOUT);
-        ::WaitForSingleObject(process.Get(), kCompanionWaitMs);
-        TraceFailure(L"no answer", HRESULT_FROM_WIN32(ERROR_TIMEOUT));
-        return false;
-    }
-    DWORD code = 0;
-    if (!::GetExitCodeProcess(process.Get(), &code) ||
-        (code != kCompanionLoaded && code != kCompanionNotLoaded)) {
-        TraceFailure(L"answer", code & 0x80000000 ? HRESULT(code) : E_UNEXPECTED);
-        return false;
-    }
-    *loaded = code == kCompanionLoaded;
+    process_.Reset(info.hProcess);
+    ::CloseHandle(info.hThread);
     return true;
+}
+
+bool ModuleCompanion::Transfer(bool write, void* data, DWORD bytes) {
+    OVERLAPPED overlapped = {};
+    overlapped.hEvent = event_.Get();
+    DWORD done = 0;
+    BOOL ok = write ? ::WriteFile(pipe_.Get(), data, bytes, nullptr, &overlapped)
+                    : ::ReadFile(pipe_.Get(), data, bytes, nullptr, &overlapped);
+    if (!ok && ::GetLastError() == ERROR_IO_PENDING) {
+        // The companion ending (crashed, or not a companion at all) ends the wait too.
+        HANDLE waits[] = {event_.Get(), process_.Get()};
+        if (::WaitForMultipleObjects(2, waits, FALSE, kCompanionWaitMs) != WAIT_OBJECT_0) {
+            ::CancelIo(pipe_.Get());
+            ::GetOverlappedResult(pipe_.Get(), &overlapped, &done, TRUE);
+            Fail(write ? L"request" : L"no answer", HRESULT_FROM_WIN32(ERROR_TIMEOUT));
+            return false;
+        }
+        ok = TRUE;
+    }
+    if (!ok || !::GetOverlappedResult(pipe_.Get(), &overlapped, &done, FALSE) || done != bytes) {
+        Fail(write ? L"request" : L"answer", HRESULT_FROM_WIN32(::GetLastError()));
+        return false;
+    }
+    return true;
+}
+
+void ModuleCompanion::Fail(const wchar_t* where, HRESULT hr) {
+    const std::wstring line = std::wstring(L"FarlinkUI: scan companion: ") + where + L": 0x" +
+                              Digits(static_cast<unsigned long>(hr), 16, 8) + L"\n";
+    ::OutputDebugStringW(line.c_str());
+    failed_ = true;
+    End(true);
+}
+
+void ModuleCompanion::End(bool kill) {
+    // A closed pipe ends the companion; one that failed, or does not end, is
+    // ended, and waited for either way, so none outlives this object.
+    pipe_.Close();
+    if (process_ && (kill || ::WaitForSingleObject(process_.Get(), kCompanionWaitMs) != WAIT_OBJECT_0)) {
+        ::TerminateProcess(process_.Get(), ERROR_TIMEOUT);
+        ::WaitForSingleObject(process_.Get(), kCompanionWaitMs);
+    }
+    process_.Close();
 }
 
 }  // namespace sharedfarlink

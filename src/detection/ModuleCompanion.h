@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "win/ScopedHandle.h"
+
 namespace sharedfarlink {
 
 // Seams (SystemSeams.cpp in the shipped programs; the tests can send every
@@ -22,9 +24,30 @@ std::wstring SystemCompanionPath();
 // of another whatever their bitness. False when it cannot be read.
 bool ReadImageBaseName(HANDLE process, wchar_t* name, DWORD units);
 
-// Runs the companion once on `processId` and waits a bounded time for its
-// answer. False when it is missing, fails, hangs (it is ended then) or
-// answers anything else; that leaves one debug-output line.
-bool AskCompanion(DWORD processId, const std::wstring& dllName, bool* loaded);
+// One companion process, started at the first question and ended with this
+// object (or when this process dies: its pipe breaks). Every question waits a
+// bounded time; a companion that is missing, fails, hangs (it is ended then)
+// or answers anything else is not asked again, and leaves one debug-output line.
+class ModuleCompanion {
+public:
+    ModuleCompanion() = default;
+    ~ModuleCompanion();
+    ModuleCompanion(const ModuleCompanion&) = delete;
+    ModuleCompanion& operator=(const ModuleCompanion&) = delete;
+
+    // False when it could not tell; else `loaded` says whether `dllName` is
+    // loaded in `processId`.
+    bool FindModule(DWORD processId, const std::wstring& dllName, bool* loaded);
+
+private:
+    bool Start();
+    // One overlapped transfer on the pipe, bounded; false when it did not complete.
+    bool Transfer(bool write, void* data, DWORD bytes);
+    void Fail(const wchar_t* where, HRESULT hr);
+    void End(bool kill);
+
+    win::ScopedHandle process_, pipe_, event_;
+    bool failed_ = false;
+};
 
 }  // namespace sharedfarlink

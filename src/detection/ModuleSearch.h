@@ -10,11 +10,13 @@ namespace sharedfarlink {
 // counts as not loaded; only the first 1024 modules are looked at.
 bool FindModule(HANDLE process, const wchar_t* dllName);
 
-// The companion's command line is "<pid> <dll name>"; its answer is its exit
-// code, one of these two values, which no crash and no ordinary exit gives.
-// Any other exit code means it could not tell.
-constexpr DWORD kCompanionNotLoaded = 0x464C5330;
-constexpr DWORD kCompanionLoaded = 0x464C5331;
+// The companion's protocol, over the pipe that is its standard input and
+// output: each request is "<process id> <dll name>\n" in UTF-16, each answer
+// one byte. It ends when the pipe closes.
+constexpr char kCompanionLoaded = '1';
+constexpr char kCompanionNotLoaded = '0';
+constexpr char kCompanionCannotOpen = '-';
+constexpr DWORD kCompanionRequestUnits = 300;  // the longest request, in UTF-16 units
 // Its file name, beside the server.
 constexpr wchar_t kCompanionName[] = L"FarlinkScan64.exe";
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "detection/IRemoteComponent.h"
+#include "detection/ModuleCompanion.h"
 #include "detection/RemoteComponentList.h"
 #include "win/ScopedHandle.h"
 
@@ -60,7 +61,9 @@ private:
     TriState dllInstalled = 0;
     std::wstring channelDll;
     bool checkLoaded = false;
-    bool companionAsked = false;  // this scan has run the 64-bit companion
+    bool companionAsked = false;  // this scan has asked the 64-bit companion
+    // Started by the first scan that needs it; lives as long as the dialog's detector.
+    ModuleCompanion companion;
     ComponentCursor cursor = kNoComponent;
 };
 

@@ -84,11 +84,11 @@ void RemoteComponentDetector::InspectProcess(DWORD processId, ComponentHolder& o
         const bool check = out->GetChannelDll(inRemoteSession, dll);
         bool loaded = false;
         if (check && throughCompanion) {
-            // One companion per scan at most; a process it could not read is
-            // skipped, as every 64-bit process was before there was one.
+            // One question per scan at most; a process it could not read is
+            // skipped, as every 64-bit process was before there was a companion.
             if (companionAsked) return;
             companionAsked = true;
-            if (!AskCompanion(processId, dll, &loaded)) return;
+            if (!companion.FindModule(processId, dll, &loaded)) return;
         }
         channelDll = dll;
         checkLoaded = check;

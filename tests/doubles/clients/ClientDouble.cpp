@@ -3,6 +3,7 @@
 //
 //   client_double.exe [--load <dll name>] [--event <event name>]
 //
+// Without arguments it says nothing: a scan companion that never answers.
 // It ends when the named event is signalled, or after 60 s in any case, so a
 // test that dies cannot leave it running for long.
 #include <windows.h>
@@ -20,8 +21,10 @@ int wmain(int argc, wchar_t** argv) {
     // The name is passed as given: the module list keeps the case of the
     // name handed to LoadLibraryW.
     HMODULE module = dll ? ::LoadLibraryW(dll) : nullptr;
-    std::printf("ready %d\n", module ? 1 : 0);
-    std::fflush(stdout);
+    if (argc > 1) {
+        std::printf("ready %d\n", module ? 1 : 0);
+        std::fflush(stdout);
+    }
 
     HANDLE quit = event ? ::OpenEventW(SYNCHRONIZE, FALSE, event) : nullptr;
     if (quit) {
