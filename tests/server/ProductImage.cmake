@@ -10,7 +10,8 @@ set(every "MajorOSystemVersion\t6" "MinorOSystemVersion\t1"
 set(checks_FarlinkUI.exe "Subsystem\t\t00000002\t(Windows GUI)" "TERMINAL_SERVICE_AWARE"
   ": REGISTRY, Value" ": TYPELIB, Value"
   "Entry: ID: 0x000065," "Entry: ID: 0x000066," "Entry: ID: 0x000067,"
-  "Entry: ID: 0x000010," "Entry: ID: 0x000018,")  # RT_VERSION, RT_MANIFEST
+  "Entry: ID: 0x000010," "Entry: ID: 0x000018,"  # RT_VERSION, RT_MANIFEST
+  "level=\"asInvoker\"" "uiAccess=\"false\"" "%MODULE%")  # manifest, registry scripts
 set(checks_farlinkctl.exe "Subsystem\t\t00000003\t(Windows CUI)")
 set(failures "")
 foreach(image IN LISTS IMAGES)
@@ -27,6 +28,8 @@ foreach(image IN LISTS IMAGES)
   endif()
   get_filename_component(name "${image}" NAME)
   execute_process(COMMAND "${objdump}" -p "${image}" OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+  file(STRINGS "${image}" texts REGEX "requestedExecutionLevel|%MODULE%")
+  string(APPEND dump "${texts}")
   foreach(check IN LISTS every checks_${name} ITEMS "file format ${format}")
     string(FIND "${dump}" "${check}" at)
     if(at EQUAL -1)
@@ -37,16 +40,6 @@ foreach(image IN LISTS IMAGES)
   string(REGEX MATCHALL "DLL Name: [^\n]*" dlls "${dump}")
   if(NOT dlls OR dlls MATCHES "DLL Name: [lL][iI][bB]")
     list(APPEND failures "${image}: imports ${dlls}")
-  endif()
-  if(name STREQUAL "FarlinkUI.exe")
-    file(STRINGS "${image}" manifest REGEX "requestedExecutionLevel")
-    file(STRINGS "${image}" scripts REGEX "%MODULE%")
-    if(NOT manifest MATCHES "level=\"asInvoker\"" OR NOT manifest MATCHES "uiAccess=\"false\"")
-      list(APPEND failures "${image}: manifest ${manifest}")
-    endif()
-    if(NOT scripts)
-      list(APPEND failures "${image}: no registry script names %MODULE%")
-    endif()
   endif()
   message(STATUS "checked ${image}")
 endforeach()
