@@ -1,9 +1,8 @@
 #!/bin/sh
-# A release signed as the build signs one (packaging/BuildPackage.cmake) with a
-# throwaway CA and signer made here, no time stamp: every signed file and every
-# executable inside the signed package verifies against that CA, and the tree's
-# unsigned files stay as built. Usage: signing.sh <i686 tree> <this tree>; the
-# i686 tree is signed when it has been built.
+# A release signed by packaging/BuildPackage.cmake with a throwaway CA and signer,
+# no time stamp: each signed file, and each executable in the signed package,
+# verifies against that CA; the unsigned files stay as built.
+# Usage: signing.sh <i686 tree, if built> <this tree>
 set -eu
 tree=$1
 [ -f "$tree/packaging/farlink_msi.cmake" ] || tree=$2

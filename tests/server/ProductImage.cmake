@@ -1,10 +1,7 @@
-# What ships, read as data: every shipped executable is an image for its
-# machine that declares Windows 7 (6.1), has DEP and ASLR on and needs no
-# runtime DLL beside it; FarlinkUI.exe is also a terminal-server-aware GUI
-# program with its type library, registry scripts, version and manifest, and
-# farlinkctl.exe a console one. Run as
+# What ships, read as data: the header, resources and imports of each shipped
+# executable. An image that was not built is skipped. Run as
 #   cmake -DIMAGES=<exe>[;<exe>] -DOBJDUMP_x86_64=... -DOBJDUMP_i686=... -P ProductImage.cmake
-# An image that was not built (the i686 ones in the inner loop) is skipped.
+# Every one declares Windows 7 (6.1) with DEP and ASLR on; then what each adds.
 set(every "MajorOSystemVersion\t6" "MinorOSystemVersion\t1"
   "MajorSubsystemVersion\t6" "MinorSubsystemVersion\t1" "DYNAMIC_BASE" "NX_COMPAT")
 set(checks_FarlinkUI.exe "Subsystem\t\t00000002\t(Windows GUI)" "TERMINAL_SERVICE_AWARE"
