@@ -70,7 +70,8 @@ TEST(PackageTest, InstallsRegistersUpgradesAndRemovesEverything) {
     const fs::path folder = fs::path(programFiles) / L"Corvane" / L"FarlinkUI";
     const std::wstring server = L"\"" + (folder / L"FarlinkUI.exe").wstring() + L"\"";
     const std::vector<std::wstring> shipped = {L"FarlinkUI.exe", L"Lingua.dll",
-        L"Locale\\deu\\lc_messages\\FarlinkUI.mo", L"Locale\\fra\\lc_messages\\FarlinkUI.mo"};
+        L"Locale\\deu\\lc_messages\\FarlinkUI.mo", L"Locale\\fra\\lc_messages\\FarlinkUI.mo",
+        L"farlinkctl.exe"};
 
     ASSERT_EQ(Msiexec(L"/i " + tst::Quote(BesideExe(FARLINK_PACKAGE))), 0u);
     EXPECT_EQ(FilesIn(folder), shipped);
