@@ -128,8 +128,11 @@ flock -s "$held"  # for the whole run
   # Another i386 handler (a system qemu-user-static) would take our programs.
   for other in "$binfmt"/*; do
     [ "$other" = "$entry" ] && continue
-    grep -q '^magic 7f454c46010101000000000000000000020003' "$other" 2>/dev/null &&
-      grep -qx enabled "$other" && { echo "wow64: switching off $(basename "$other")" >&2; echo 0 > "$other"; }
+    if grep -q '^magic 7f454c46010101000000000000000000020003' "$other" 2>/dev/null &&
+       grep -qx enabled "$other"; then
+      echo "wow64: switching off $(basename "$other")" >&2
+      echo 0 > "$other"
+    fi
   done
 ) 9>"$lock.setup"
 
