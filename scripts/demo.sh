@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# The main job, end to end: installs what is missing, builds both targets,
-# then plays the maker's product under 64-bit Wine with farlinkctl. It asks
+# The main job, end to end: installs what is missing, builds, then plays the
+# maker's product with farlinkctl against the shipped 32-bit FarlinkUI.exe as
+# users run it, a 32-bit process on 64-bit Windows (scripts/wow64.sh). It asks
 # FarlinkUI for the Remote Desktop dialog, reads it back, presses Repair,
 # opens "Test connection...", reads the report, and saves screenshots of both
 # dialogs to docs/screenshots/ (remote-desktop.png, connection-status.png).
 #
-# Usage: scripts/demo.sh [LANGUAGE [DPI]]   three letters, e.g. deu or fra (default
-#        enu); DPI, e.g. 144, runs the desktop at that resolution and names the
-#        screenshots after it (remote-desktop-144dpi.png, ...)
-# FARLINK_DEMO_BIN=<x86_64 bin folder> uses that build as it is (no set-up, no build).
+# Usage (root): scripts/demo.sh [LANGUAGE [DPI]]   three letters, e.g. deu or fra
+#        (default enu); DPI, e.g. 144, runs the desktop at that resolution and names
+#        the screenshots after it (remote-desktop-144dpi.png, ...)
 #
 # The machine it shows is staged in a private prefix: the product's version
 # key with the RDP plug-in file but no add-in key (so Repair has work to do),
@@ -19,9 +19,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 language=${1:-enu}
 dpi=${2:-}
 
-if [ -z "${FARLINK_DEMO_BIN:-}" ]; then
+if [ "${FARLINK_DEMO_INSIDE:-}" != 1 ]; then
   "$root/scripts/setup.sh"
   "$root/scripts/build.sh" all
+  FARLINK_DEMO_INSIDE=1 exec "$root/scripts/wow64.sh" "$0" "$@"
 fi
 
 source "$root/scripts/wine-session.sh"
@@ -29,9 +30,9 @@ run_dir="$root/build/runs/demo-$$"
 trap 'wine_session_stop; rm -rf "$run_dir"' EXIT
 wine_session_start "$run_dir"
 
-# The 32-bit product cannot run on these machines; the x86_64 build is the
-# same program.
-bin=${FARLINK_DEMO_BIN:-$root/build/x86_64/bin}
+bin=$root/build/i686/bin            # what ships
+x64=$root/build/x86_64/bin          # the product's stand-in: farlinkctl
+doubles=$root/build/i686-tests/bin  # the 32-bit remote client and plug-in doubles
 shots="$root/docs/screenshots"
 mkdir -p "$shots"
 win_run=$(winepath -w "$run_dir")
@@ -53,21 +54,22 @@ version=1.0
 wine reg add 'HKLM\Software\Corvane\Farlink' /v Version /d "$version" /f >/dev/null
 wine reg add "HKLM\\Software\\Corvane\\Farlink\\$version" /v "RDP Support" /t REG_DWORD /d 1 \
   /f >/dev/null
-plugin_dir="$WINEPREFIX/drive_c/Program Files/Corvane/Shared/Farlink/$version"
-mkdir -p "$plugin_dir"
-cp "$bin/plugin_double.dll" "$plugin_dir/vcbrdp.dll"
+for pf in "Program Files" "Program Files (x86)"; do
+  mkdir -p "$WINEPREFIX/drive_c/$pf/Corvane/Shared/Farlink/$version"
+  cp "$doubles/plugin_double.dll" "$WINEPREFIX/drive_c/$pf/Corvane/Shared/Farlink/$version/vcbrdp.dll"
+done
 
 # A stand-in Remote Desktop client with the plug-in loaded.
 client_dir="$run_dir/client"
 mkdir -p "$client_dir"
-cp "$bin/client_double.exe" "$client_dir/mstsc.exe"
-cp "$bin/plugin_double.dll" "$client_dir/vcbrdp.dll"
+cp "$doubles/client_double.exe" "$client_dir/mstsc.exe"
+cp "$doubles/plugin_double.dll" "$client_dir/vcbrdp.dll"
 (cd "$client_dir" && wine mstsc.exe --load vcbrdp.dll >/dev/null 2>&1 &)
 sleep 2
 
 now=$(date +%s)
 tester="name=Farlink,auth=true,outcome=2,status=Session/$((now - 5))/$((now - 3))/0"
-wine "$bin/farlinkctl.exe" --tester "$tester" connect "show:$language" \
+wine "$x64/farlinkctl.exe" --tester "$tester" connect "show:$language" \
   wait-dialog:desktop read:desktop \
   click:desktop:repair message-box sleep:500 read:desktop \
   "shot:desktop:$win_run\\remote-desktop.bmp" \

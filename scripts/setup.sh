@@ -8,7 +8,7 @@ packages=(
   wine wine64 libwine-dev fonts-wine
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
   xvfb xauth x11-apps imagemagick
-  gettext msitools wixl
+  gettext msitools wixl osslsigncode
   googletest
 )
 

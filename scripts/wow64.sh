@@ -117,18 +117,24 @@ fi
 # inside any mount namespace. Magic and mask as qemu's qemu-binfmt-conf.sh has them.
 [ -e "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt"
 exec {held}>"$lock"
-flock -x "$held"
-if [ -e "$entry" ] && ! grep -qxF "interpreter $qemu" "$entry"; then echo -1 > "$entry"; fi
-if [ ! -e "$entry" ]; then
-  printf '%s' ":farlink-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:$qemu:F" > "$binfmt/register"
-  echo 0 > "$entry"
-fi
-# Another i386 handler (a system qemu-user-static) would take our programs.
-for other in "$binfmt"/*; do
-  [ "$other" = "$entry" ] && continue
-  grep -q '^magic 7f454c46010101000000000000000000020003' "$other" 2>/dev/null &&
-    grep -qx enabled "$other" && { say "switching off $(basename "$other")"; echo 0 > "$other"; }
-done
+flock -s "$held"  # for the whole run
+(
+  flock -x 9  # one run at a time sets the entry up
+  if [ -e "$entry" ] && ! grep -qxF "interpreter $qemu" "$entry"; then echo -1 > "$entry"; fi
+  if [ ! -e "$entry" ]; then
+    printf '%s' ":farlink-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:$qemu:F" > "$binfmt/register"
+    echo 0 > "$entry"
+  fi
+  # Another i386 handler (a system qemu-user-static) would take our programs.
+  for other in "$binfmt"/*; do
+    [ "$other" = "$entry" ] && continue
+    if grep -q '^magic 7f454c46010101000000000000000000020003' "$other" 2>/dev/null &&
+       grep -qx enabled "$other"; then
+      echo "wow64: switching off $(basename "$other")" >&2
+      echo 0 > "$other"
+    fi
+  done
+) 9>"$lock.setup"
 
 # Off when the last run leaves: a run that can take the lock alone is the last.
 switch_off() {
@@ -137,7 +143,6 @@ switch_off() {
   if flock -n -x "$last"; then echo 0 > "$entry"; fi
 }
 trap switch_off EXIT
-flock -s "$held"
 echo 1 > "$entry"
 
 status=0

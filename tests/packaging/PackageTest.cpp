@@ -69,8 +69,11 @@ TEST(PackageTest, InstallsRegistersUpgradesAndRemovesEverything) {
     ::GetEnvironmentVariableW(L"ProgramFiles", programFiles, MAX_PATH);
     const fs::path folder = fs::path(programFiles) / L"Corvane" / L"FarlinkUI";
     const std::wstring server = L"\"" + (folder / L"FarlinkUI.exe").wstring() + L"\"";
-    const std::vector<std::wstring> shipped = {L"FarlinkUI.exe", L"Lingua.dll",
-        L"Locale\\deu\\lc_messages\\FarlinkUI.mo", L"Locale\\fra\\lc_messages\\FarlinkUI.mo"};
+    std::vector<std::wstring> shipped = {L"FarlinkUI.exe", L"Lingua.dll",
+        L"Locale\\deu\\lc_messages\\FarlinkUI.mo", L"Locale\\fra\\lc_messages\\FarlinkUI.mo",
+        L"farlinkctl.exe"};
+    // The 32-bit package, here on 64-bit Windows, brings the scan's 64-bit companion.
+    if (sizeof(void*) == 4) shipped.insert(shipped.begin(), L"FarlinkScan64.exe");
 
     ASSERT_EQ(Msiexec(L"/i " + tst::Quote(BesideExe(FARLINK_PACKAGE))), 0u);
     EXPECT_EQ(FilesIn(folder), shipped);
@@ -79,7 +82,7 @@ TEST(PackageTest, InstallsRegistersUpgradesAndRemovesEverything) {
 
     // The older product goes before the newer one installs, so even a file
     // changed since is laid down anew, and the classes stay registered.
-    const fs::path catalogue = folder / shipped[2];
+    const fs::path catalogue = folder / shipped[shipped.size() - 3];
     std::ofstream(catalogue, std::ios::binary | std::ios::trunc) << "changed";
     ASSERT_EQ(Msiexec(L"/i " + tst::Quote(BesideExe(L"farlink_upgrade_package.msi"))), 0u);
     std::vector<std::wstring> products = Products();

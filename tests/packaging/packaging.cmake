@@ -17,3 +17,7 @@ target_link_libraries(server_tests PRIVATE msi)
 add_dependencies(server_tests farlink_msi farlink_upgrade_msi)
 target_compile_definitions(server_tests PRIVATE
   "FARLINK_PACKAGE=L\"${package}\"" "FARLINK_UPGRADE_VERSION=L\"${upgrade_version}\"")
+
+# A release signed with a throwaway certificate and verified (no network).
+add_test(NAME release_signing COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/signing.sh
+         ${CMAKE_BINARY_DIR}/../i686 ${CMAKE_BINARY_DIR})
