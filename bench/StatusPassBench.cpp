@@ -40,7 +40,7 @@ constexpr int kStatusList = 1004;
 constexpr int kRefreshButton = 1006;
 constexpr int kLeakPasses = 30;
 constexpr int kLeakStatuses = 100;
-constexpr int kClientPasses = 11;
+constexpr int kClientPasses = 31;
 const wchar_t kDesktopCaption[] = L"Corvane \x2013 Remote Desktop";
 const wchar_t kStatusCaption[] = L"Corvane \x2013 Remote Connection Status";
 
