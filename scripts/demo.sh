@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The main job, end to end: installs what is missing, builds both targets,
-# then plays the maker's product under 64-bit Wine with farlinkctl. It asks
+# then plays the maker's product under 64-bit Wine with farlinkdrive. It asks
 # FarlinkUI for the Remote Desktop dialog, reads it back, presses Repair,
 # opens "Test connection...", reads the report, and saves screenshots of both
 # dialogs to docs/screenshots/ (remote-desktop.png, connection-status.png).
@@ -67,7 +67,7 @@ sleep 2
 
 now=$(date +%s)
 tester="name=Farlink,auth=true,outcome=2,status=Session/$((now - 5))/$((now - 3))/0"
-wine "$bin/farlinkctl.exe" --tester "$tester" connect "show:$language" \
+wine "$bin/farlinkdrive.exe" --tester "$tester" connect "show:$language" \
   wait-dialog:desktop read:desktop \
   click:desktop:repair message-box sleep:500 read:desktop \
   "shot:desktop:$win_run\\remote-desktop.bmp" \
