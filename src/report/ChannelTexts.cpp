@@ -21,7 +21,7 @@ const wchar_t* FaultFormat(FaultKind kind) {
             return L"The installed product version is not recorded (\"Version\" under %s).";
         case FaultKind::ProgramFilesMissing: return L"The Program Files folder could not be found.";
         case FaultKind::PluginFileMissing: return L"The plug-in file %s is missing.";
-        case FaultKind::AddinKeyMissing: return L"The add-in key %s is missing.";
+        case FaultKind::AddinKeyMissing: return L"The add-in key %s is missing or has no \"Name\" value.";
         case FaultKind::AddinKeyOtherFile: return L"The add-in key %s names %s instead of %s.";
         case FaultKind::AddinViewDisabled:
             return L"The add-in key %s has no nonzero \"View Enabled\" value.";

@@ -229,6 +229,12 @@ TEST_F(Dialogs, AFailedRepairShowsTheErrorAndKeepsRepairEnabled) {
     Strings lines = run.Lines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "RDP channel not working\\r\\n"), 2) << run.output;
     EXPECT_EQ(run.Values("repair"), (Strings{"enabled", "enabled"})) << run.output;
+    // farlinkctl: the repair itself failed (exit code 2), and each channel says why.
+    std::string out;
+    EXPECT_EQ(tst::RunClient(L"repair", &out, L"farlinkctl.exe"), 2u) << out;
+    EXPECT_EQ(tst::CountOf(out, "not working\n  The add-in key HKEY_CURRENT_USER\\Software\\Microsoft\\Terminal Server "
+                                "Client\\Default\\Addins\\KELP is missing or has no \"Name\" value.\n  The Remote Desktop "
+                                "add-in keys could not be written or removed.\n"), 2u) << out;
 }
 
 TEST_F(Dialogs, TheLogHoldsExactlyTheListedLinesInEnumerationOrder) {
@@ -289,7 +295,7 @@ TEST_F(Dialogs, FarlinkctlReportsEachChannelWithItsReasonAndAnExitCodeScriptsCan
     const std::string noFile = "  The plug-in file " + plugin + " is missing.\n";
     const auto noKey = [&](const char* name) {
         return "{\"type\":\"" + std::string(name) + "\",\"name\":\"" + name + " channel\",\"state\":\"not working\","
-               "\"line\":\"" + name + " channel not working\",\"reason\":\"The add-in key " + jsonKelp + " is missing.\"}";
+               "\"line\":\"" + name + " channel not working\",\"reason\":\"The add-in key " + jsonKelp + " is missing or has no \\\"Name\\\" value.\"}";
     };
     const std::string usage = "usage: farlinkctl check  [--json]";
     // Each step runs after `before`; an expected output that ends in a line
