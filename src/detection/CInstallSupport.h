@@ -44,7 +44,6 @@ public:
     bool RepairAddinRegistrations() const;
 
 private:
-
     const std::wstring installFolder = L"\\Corvane\\Shared\\Farlink\\";
     const std::wstring pluginFileName = L"\\vcbrdp.dll";
     const std::wstring addinKey = L"Software\\Microsoft\\Terminal Server Client\\Default\\Addins\\KELP";

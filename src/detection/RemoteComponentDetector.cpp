@@ -38,8 +38,11 @@ bool RemoteComponentDetector::MoveNext(bool& first, const std::wstring& productC
     clientInstalled = current->IsClientInstalled(inRemoteSession);
     registered = current->IsRegistered(inRemoteSession);
     dllInstalled = current->IsDllInstalled(inRemoteSession);
-    // Every component in the list is a RemoteBaseComponent.
-    fault = static_cast<const RemoteBaseComponent&>(*current).DescribeFault(inRemoteSession);
+    // Only a broken channel has a reason to find (which reads the registry
+    // again). Every component in the list is a RemoteBaseComponent.
+    fault = registered != 0 && dllInstalled != 0
+                ? ChannelFault()
+                : static_cast<const RemoteBaseComponent&>(*current).DescribeFault(inRemoteSession);
     return true;
 }
 
