@@ -174,7 +174,6 @@ TEST_F(Dialogs, ClientMachineListsEachInstalledClientsChannelSortedAndRepairFoll
     // farlinkctl lists the same channels, in the dialog's log order, each broken one with its reason.
     std::string check;
     EXPECT_EQ(tst::RunClient(L"check", &check, L"farlinkctl.exe"), 1u) << check;
-    check.erase(std::remove(check.begin(), check.end(), '\r'), check.end());
     EXPECT_EQ(check, "RDP channel working\nCitrix channel not working\n  The plug-in file C:\\farlink-no-citrix\\vcbica.dll is missing.\n"
                      "Horizon channel not working\n  The add-in key HKEY_CURRENT_USER\\" + std::string(tst::kKelp, tst::kKelp + wcslen(tst::kKelp)) +
                      " has no nonzero \"View Enabled\" value.\nAWS channel not working\n  The plug-in file " +
@@ -327,7 +326,6 @@ TEST_F(Dialogs, FarlinkctlReportsEachChannelWithItsReasonAndAnExitCodeScriptsCan
         if (step.before) step.before();
         std::string out;
         EXPECT_EQ(tst::RunClient(step.args, &out, L"farlinkctl.exe"), step.exitCode) << out;
-        out.erase(std::remove(out.begin(), out.end(), '\r'), out.end());
         if (step.output.back() == '\n') EXPECT_EQ(out, step.output);
         else EXPECT_NE(out.find(step.output), std::string::npos) << step.output << "\n" << out;
         if (step.exitCode >= 2) { EXPECT_EQ(install_.ReadName(tst::kKelp), L"<missing>") << out; }
