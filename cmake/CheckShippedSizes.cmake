@@ -2,7 +2,7 @@
 #   cmake -DDIR=<i686 bin folder> -P CheckShippedSizes.cmake
 # The files are looked for in DIR; a tree without them (an x86_64-only build)
 # skips the check.
-set(budgets "FarlinkUI.exe=262144" "Lingua.dll=49152")
+set(budgets "FarlinkUI.exe=262144" "Lingua.dll=49152" "farlinkctl.exe=98304")
 if(NOT EXISTS "${DIR}/FarlinkUI.exe")
   message("SKIPPED: no shipped build in ${DIR}")
   return()
