@@ -4,7 +4,7 @@
 // same run. The server answers the session probe from the per-user cache (the
 // bench script seeds it), so no cloud check is in the figures. Then 100 dialog
 // cycles with the server's handles, windows, threads and private bytes after
-// each, and 20 clients (farlinkctl) connecting and showing at once, with no
+// each, and 20 clients (farlinkdrive) connecting and showing at once, with no
 // server running and with one running. Prints numbers; asserts nothing.
 #include <windows.h>
 
@@ -106,7 +106,7 @@ std::vector<HWND> VisibleDialogs() {
     return dialogs;
 }
 
-// kClients farlinkctl processes, each with a tester of its own, are let go
+// kClients farlinkdrive processes, each with a tester of its own, are let go
 // at the same moment: each creates FarlinkUI, connects, asks for the pid,
 // shows the dialog and releases. Every server process seen meanwhile is
 // watched; once the dialog is closed each has to end with exit code 0.

@@ -2,7 +2,8 @@
 #   cmake -DDIR=<i686 bin folder> -P CheckShippedSizes.cmake
 # The files are looked for in DIR; a tree without them (an x86_64-only build)
 # skips the check.
-set(budgets "FarlinkUI.exe=262144" "Lingua.dll=49152" "FarlinkScan64.exe=131072")
+set(budgets "FarlinkUI.exe=262144" "Lingua.dll=49152" "farlinkctl.exe=98304"
+            "FarlinkScan64.exe=131072")
 if(NOT EXISTS "${DIR}/FarlinkUI.exe")
   message("SKIPPED: no shipped build in ${DIR}")
   return()

@@ -10,12 +10,12 @@ trap 'rm -rf "$work"' EXIT
 for n in 1 2; do
   cmake -S "$root" -B "$work/build-$n" -DCMAKE_BUILD_TYPE=MinSizeRel \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686.cmake" -DFARLINK_TESTS=OFF >/dev/null
-  cmake --build "$work/build-$n" -j "$(nproc)" --target FarlinkUI Lingua lingua_catalogues farlinkctl \
+  cmake --build "$work/build-$n" -j "$(nproc)" --target FarlinkUI farlinkctl Lingua lingua_catalogues \
     farlink_scan64 >/dev/null
 done
 
 status=0
-for file in FarlinkUI.exe FarlinkScan64.exe Lingua.dll farlinkctl.exe Locale/deu/lc_messages/FarlinkUI.mo \
+for file in FarlinkUI.exe farlinkctl.exe FarlinkScan64.exe Lingua.dll Locale/deu/lc_messages/FarlinkUI.mo \
             Locale/fra/lc_messages/FarlinkUI.mo; do
   if cmp -s "$work/build-1/bin/$file" "$work/build-2/bin/$file"; then
     echo "same:    $file ($(stat -c %s "$work/build-1/bin/$file") bytes)"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The main job, end to end: installs what is missing, builds, then plays the
-# maker's product with farlinkctl against the shipped 32-bit FarlinkUI.exe as
+# maker's product with farlinkdrive against the shipped 32-bit FarlinkUI.exe as
 # users run it, a 32-bit process on 64-bit Windows (scripts/wow64.sh). It asks
 # FarlinkUI for the Remote Desktop dialog, reads it back, presses Repair,
 # opens "Test connection...", reads the report, and saves screenshots of both
@@ -31,7 +31,7 @@ trap 'wine_session_stop; rm -rf "$run_dir"' EXIT
 wine_session_start "$run_dir"
 
 bin=$root/build/i686/bin            # what ships
-x64=$root/build/x86_64/bin          # the product's stand-in: farlinkctl
+x64=$root/build/x86_64/bin          # the product's stand-in: farlinkdrive
 doubles=$root/build/i686-tests/bin  # the 32-bit remote client and plug-in doubles
 shots="$root/docs/screenshots"
 mkdir -p "$shots"
@@ -69,7 +69,7 @@ sleep 2
 
 now=$(date +%s)
 tester="name=Farlink,auth=true,outcome=2,status=Session/$((now - 5))/$((now - 3))/0"
-wine "$x64/farlinkctl.exe" --tester "$tester" connect "show:$language" \
+wine "$x64/farlinkdrive.exe" --tester "$tester" connect "show:$language" \
   wait-dialog:desktop read:desktop \
   click:desktop:repair message-box sleep:500 read:desktop \
   "shot:desktop:$win_run\\remote-desktop.bmp" \

@@ -27,7 +27,7 @@ fail() {
 if [ "${1:-}" != --inside ]; then
   "$root/scripts/build.sh" i686 >/dev/null
   if [ -f "$root/build/x86_64/CMakeCache.txt" ]; then
-    cmake --build "$root/build/x86_64" --target farlinkctl plugin_double >/dev/null
+    cmake --build "$root/build/x86_64" --target farlinkdrive plugin_double >/dev/null
   else
     "$root/scripts/build.sh" x86_64 >/dev/null
   fi
@@ -87,7 +87,7 @@ wait_for() {  # wait_for FILE TEXT PID: until FILE holds TEXT; false if PID ends
 # anything; it says when it is up (count needs no server).
 mkfifo "$run_dir/go64" "$run_dir/go32"
 exec 3<>"$run_dir/go64" 4<>"$run_dir/go32"
-timeout 1800 wine "$i686/farlinkctl.exe" count:desktop wait-input pid late-pid testprogress release \
+timeout 1800 wine "$i686/farlinkdrive.exe" count:desktop wait-input pid late-pid testprogress release \
   <&4 > "$run_dir/client32.txt" 2>&1 &
 caller=$!
 helpers=$caller
@@ -114,7 +114,7 @@ done
 # while the 32-bit client calls, with the Remote Desktop dialog still open,
 # then closes it and releases last.
 drive() {
-  timeout 1200 wine "$x64/farlinkctl.exe" --wait 120 --tester name=Farlink,auth=true connect pid \
+  timeout 1200 wine "$x64/farlinkdrive.exe" --wait 120 --tester name=Farlink,auth=true connect pid \
     show:enu wait-dialog:desktop read:desktop click:desktop:repair message-box sleep:500 \
     read:desktop "shot:desktop:$win_run\\remote-desktop.bmp" click:desktop:test \
     wait-dialog:status read:status click:status:close wait-gone:status \

@@ -94,11 +94,25 @@ TriState AwsComponent::IsDllInstalled(bool remoteSession) const {
 }
 
 TriState AwsComponent::Repair(bool remoteSession, const std::wstring&) {
+    repairFault = ChannelFault();
     if (!needsRepair) return -1;
+    if (!remoteSession && !installFound) return -1;
     // An empty code goes to the installer as it is; the installer refuses it.
-    if (remoteSession) return ReinstallFeature(installerProductCode, hostFeature);
-    if (!installFound) return -1;
-    return ReinstallFeature(installerProductCode, clientFeature);
+    TriState result = ReinstallFeature(installerProductCode,
+                                       remoteSession ? hostFeature : clientFeature, &repairFault);
+    if (result == 0 && installerProductCode.empty()) repairFault = {FaultKind::NoProductCode};
+    return result;
+}
+
+ChannelFault AwsComponent::DescribeFault(bool remoteSession) const {
+    ChannelFault fault;
+    const std::wstring key = L"HKEY_LOCAL_MACHINE\\" + pluginsKey;
+    if (remoteSession && !installFound) fault = {FaultKind::HostKeyMissing, key};
+    else if (remoteSession && !hostRegistered)
+        fault = {FaultKind::HostKeyMissing, key + L"\\" + pluginName};
+    else if (IsDllInstalled(remoteSession) == 0)
+        fault = {FaultKind::PluginFileMissing, remoteSession ? hostDllPath : clientDllPath};
+    return fault;
 }
 
 }  // namespace sharedfarlink

@@ -21,6 +21,7 @@ public:
     // The caller's product code is not used: the feature belongs to the
     // package recorded when the component list was built.
     TriState Repair(bool remoteSession, const std::wstring& productCode) override;
+    ChannelFault DescribeFault(bool remoteSession) const override;
 
 private:
     void ReadClientInstallation();

@@ -32,6 +32,12 @@ void CInstallSupport::RefreshVersion() {
     win::ReadLooseString(key.Get(), L"Version", &version);
 }
 
+std::wstring CInstallSupport::ProductKey() { return kProductKey; }
+
+std::wstring CInstallSupport::AddinKeyPath(int entry) const {
+    return entry == 1 && IsWow64() ? addinKey32 : addinKey;
+}
+
 std::wstring CInstallSupport::VersionKey() const {
     // Joined as is: a missing version leaves the key name ending in "\".
     return std::wstring(kProductKey) + L"\\" + version;

@@ -33,14 +33,17 @@ public:
     // A missing version key or "RDP Support" value counts as switched off.
     bool IsRdpSupportDisabled() const;
     std::wstring ReadProductCode() const;
+    // Below HKEY_LOCAL_MACHINE: the product key and this version's key.
+    static std::wstring ProductKey();
+    std::wstring VersionKey() const;
+    // Below HKEY_CURRENT_USER: the key add-in entry `entry` is read from.
+    std::wstring AddinKeyPath(int entry) const;
 
     bool AddAddinRegistrations() const;
     bool RemoveAddinRegistrations() const;
     bool RepairAddinRegistrations() const;
 
 private:
-    std::wstring VersionKey() const;
-
     const std::wstring installFolder = L"\\Corvane\\Shared\\Farlink\\";
     const std::wstring pluginFileName = L"\\vcbrdp.dll";
     const std::wstring addinKey = L"Software\\Microsoft\\Terminal Server Client\\Default\\Addins\\KELP";

@@ -60,11 +60,23 @@ TriState IcaComponent::IsDllInstalled(bool remoteSession) const {
 }
 
 TriState IcaComponent::Repair(bool remoteSession, const std::wstring& productCode) {
+    repairFault = ChannelFault();
     if (!needsRepair || remoteSession || !installFound) return -1;
     // Without the product's code there is nothing to reinstall from; the
     // dialog reports this as a failed repair.
-    if (productCode.empty()) return 0;
-    return ReinstallFeature(productCode, feature);
+    if (productCode.empty()) {
+        repairFault.kind = FaultKind::NoProductCode;
+        return 0;
+    }
+    return ReinstallFeature(productCode, feature, &repairFault);
+}
+
+ChannelFault IcaComponent::DescribeFault(bool remoteSession) const {
+    ChannelFault fault;
+    if (IsDllInstalled(remoteSession) == 0) fault = {FaultKind::PluginFileMissing, pluginPath};
+    else if (IsRegistered(remoteSession) == 0)
+        fault = {FaultKind::CitrixModuleMissing, L"HKEY_LOCAL_MACHINE\\" + modulesKey};
+    return fault;
 }
 
 }  // namespace sharedfarlink

@@ -19,6 +19,7 @@ public:
     // Reinstalls "RASClient" of the caller's product; an empty code is a
     // failure without asking the installer.
     TriState Repair(bool remoteSession, const std::wstring& productCode) override;
+    ChannelFault DescribeFault(bool remoteSession) const override;
 
 private:
     bool driverRegistered = false;

@@ -16,6 +16,7 @@ public:
     TriState IsRegistered(bool remoteSession) const override;
     TriState IsDllInstalled(bool remoteSession) const override;
     TriState Repair(bool remoteSession, const std::wstring& productCode) override;
+    ChannelFault DescribeFault(bool remoteSession) const override;
 
 protected:
     // Re-reads both add-in keys and their expected paths.

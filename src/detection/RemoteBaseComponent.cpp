@@ -27,6 +27,13 @@ TriState RemoteBaseComponent::IsRegistered(bool) const { return 0; }
 TriState RemoteBaseComponent::IsDllInstalled(bool) const { return 0; }
 TriState RemoteBaseComponent::Repair(bool, const std::wstring&) { return -1; }
 
+ChannelFault RemoteBaseComponent::DescribeFault(bool remoteSession) const {
+    ChannelFault fault;
+    if (IsDllInstalled(remoteSession) == 0 || IsRegistered(remoteSession) == 0)
+        fault.kind = FaultKind::Unknown;
+    return fault;
+}
+
 bool RemoteBaseComponent::ApplyNeedsRepairRule(bool remoteSession) {
     if (IsClientInstalled(remoteSession) == 0) {
         needsRepair = false;

@@ -1,5 +1,6 @@
 #pragma once
 // Identity and default answers shared by all components.
+#include "detection/ChannelFault.h"
 #include "detection/IRemoteComponent.h"
 
 namespace sharedfarlink {
@@ -20,6 +21,13 @@ public:
     TriState IsDllInstalled(bool remoteSession) const override;
     TriState Repair(bool remoteSession, const std::wstring& productCode) override;
 
+    // Not slots of IRemoteComponent, whose layout is fixed: what the report
+    // asks of a component copy after UpdateState or Repair.
+    // Why the channel does not work on this side; kind None when it works.
+    virtual ChannelFault DescribeFault(bool remoteSession) const;
+    // Why the last Repair gave 0; kind None after any other answer.
+    const ChannelFault& RepairFault() const { return repairFault; }
+
 protected:
     // The needs-repair rule every UpdateState ends with: a client that is not
     // installed never needs repair; otherwise a 0 from the file or the
@@ -32,6 +40,7 @@ protected:
     std::wstring channelDll;
     bool needsRepair = false;
     bool hostLoadsDll = false;
+    ChannelFault repairFault;
 };
 
 }  // namespace sharedfarlink

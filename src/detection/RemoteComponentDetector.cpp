@@ -1,5 +1,6 @@
 #include "detection/RemoteComponentDetector.h"
 
+#include "detection/RemoteBaseComponent.h"
 #include "detection/RepairResult.h"
 #include "detection/SessionProbe.h"
 
@@ -37,6 +38,11 @@ bool RemoteComponentDetector::MoveNext(bool& first, const std::wstring& productC
     clientInstalled = current->IsClientInstalled(inRemoteSession);
     registered = current->IsRegistered(inRemoteSession);
     dllInstalled = current->IsDllInstalled(inRemoteSession);
+    // Only a broken channel has a reason to find (which reads the registry
+    // again). Every component in the list is a RemoteBaseComponent.
+    fault = registered != 0 && dllInstalled != 0
+                ? ChannelFault()
+                : static_cast<const RemoteBaseComponent&>(*current).DescribeFault(inRemoteSession);
     return true;
 }
 
@@ -58,6 +64,11 @@ TriState RemoteComponentDetector::IsRegistered(bool) const { return registered; 
 TriState RemoteComponentDetector::IsDllInstalled(bool) const { return dllInstalled; }
 
 TriState RemoteComponentDetector::Repair(bool remoteSession, const std::wstring& productCode) {
+    return RepairEach(remoteSession, productCode, nullptr);
+}
+
+TriState RemoteComponentDetector::RepairEach(bool remoteSession, const std::wstring& productCode,
+                                             std::vector<ComponentRepair>* outcomes) {
     TriState result = -1;
     bool first = true;
     ComponentHolder component;
@@ -65,7 +76,11 @@ TriState RemoteComponentDetector::Repair(bool remoteSession, const std::wstring&
         // The state is read for the detector's own side; the repair acts for
         // the side the caller names.
         component->UpdateState(inRemoteSession, productCode);
-        result = CombineRepairResult(result, component->Repair(remoteSession, productCode));
+        TriState answer = component->Repair(remoteSession, productCode);
+        result = CombineRepairResult(result, answer);
+        if (outcomes)
+            outcomes->push_back({component->GetType(), answer,
+                                 static_cast<const RemoteBaseComponent&>(*component).RepairFault()});
     }
     return result;
 }

@@ -5,6 +5,9 @@
 // own component slots.
 #include <windows.h>
 
+#include <vector>
+
+#include "detection/ChannelFault.h"
 #include "detection/IRemoteComponent.h"
 #include "detection/ModuleCompanion.h"
 #include "detection/RemoteComponentList.h"
@@ -41,6 +44,17 @@ public:
     // Repairs every component of the enumeration and combines the answers.
     TriState Repair(bool remoteSession, const std::wstring& productCode) override;
 
+    // What the last MoveNext found wrong with its channel (None when it works).
+    const ChannelFault& Fault() const { return fault; }
+    // Repair, recording each component's answer and, for a 0, its reason.
+    struct ComponentRepair {
+        int type;
+        TriState result;
+        ChannelFault fault;
+    };
+    TriState RepairEach(bool remoteSession, const std::wstring& productCode,
+                        std::vector<ComponentRepair>* outcomes);
+
     // Read directly by the dialogs.
     bool inRemoteSession = false;
     bool multipleClients = false;
@@ -65,6 +79,7 @@ private:
     // Started by the first scan that needs it; lives as long as the dialog's detector.
     ModuleCompanion companion;
     ComponentCursor cursor = kNoComponent;
+    ChannelFault fault;
 };
 
 }  // namespace sharedfarlink

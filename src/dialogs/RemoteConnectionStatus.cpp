@@ -1,12 +1,13 @@
 #include "dialogs/RemoteConnectionStatus.h"
 
-#include "dialogs/TextFormat.h"
+#include "support/TextFormat.h"
 #include "resources/resource.h"
 #include "support/Translation.h"
 #include "win/Bstr.h"
 
 namespace dialogs {
 
+using support::FormatText;
 using support::Translate;
 
 namespace {

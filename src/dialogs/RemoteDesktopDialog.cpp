@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "dialogs/RemoteConnectionStatus.h"
+#include "report/ChannelReport.h"
 #include "resources/resource.h"
 
 namespace dialogs {
@@ -31,11 +32,12 @@ void RemoteDesktopDialog::FillChannelList() {
     HWND dialog = Window();
     ::SendDlgItemMessageW(dialog, IDC_CHANNEL_LIST, LB_RESETCONTENT, 0, 0);
     UpdateAuthorization();
-    bool first = true;
-    bool anyNotWorking = false;
-    std::wstring productCode = services.QueryProductCode();
-    while (detector.MoveNext(first, productCode)) AddChannelLine(anyNotWorking);
-    if (!anyNotWorking) {
+    report::ChannelReport report(detector);
+    report.Read(services.QueryProductCode());
+    // Added, and so logged, in the report's order; the list box sorts them.
+    for (const report::Channel& channel : report.Channels())
+        AddListLine(dialog, IDC_CHANNEL_LIST, channel.line + L"\r\n");
+    if (report.AllWorking()) {
         // A disabled window that keeps the focus would leave the keyboard stranded.
         HWND repair = ::GetDlgItem(dialog, IDC_REPAIR);
         if (::GetFocus() == repair) ::SetFocus(::GetDlgItem(dialog, IDC_CHANNEL_LIST));
@@ -51,14 +53,6 @@ void RemoteDesktopDialog::UpdateAuthorization() {
     std::wstring text;
     GetAuthorizationText(enabled, text);
     ::SetWindowTextW(::GetDlgItem(Window(), IDC_AUTHORIZATION), text.c_str());
-}
-
-void RemoteDesktopDialog::AddChannelLine(bool& anyNotWorking) {
-    std::wstring line;
-    bool working = true;
-    if (!BuildChannelLine(line, working)) return;
-    if (!working) anyNotWorking = true;
-    AddListLine(Window(), IDC_CHANNEL_LIST, line);
 }
 
 void RemoteDesktopDialog::OnRepair() {

@@ -36,7 +36,6 @@ protected:
 
     void FillChannelList();
     void UpdateAuthorization();
-    void AddChannelLine(bool& anyNotWorking);
 
 private:
     DialogServices& services;

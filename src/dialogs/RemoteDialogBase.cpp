@@ -2,13 +2,15 @@
 
 #include <ctime>
 
-#include "dialogs/TextFormat.h"
+#include "support/TextFormat.h"
+#include "report/ChannelTexts.h"
 #include "resources/resource.h"
 #include "support/DiagnosticLog.h"
 #include "support/Translation.h"
 
 namespace dialogs {
 
+using support::FormatText;
 using support::Translate;
 
 namespace {
@@ -65,7 +67,7 @@ bool RemoteDialogBase::OnButton(int) { return false; }
 void RemoteDialogBase::OnClose() { ::EndDialog(Window(), 0); }
 
 void RemoteDialogBase::GetChannelStatusText(bool working, std::wstring& text) {
-    text = Translate(L"Remote channel status", working ? L"working" : L"not working");
+    text = report::ChannelStateText(working);
 }
 
 void RemoteDialogBase::GetAuthorizationText(VARIANT_BOOL enabled, std::wstring& text) {
@@ -75,17 +77,7 @@ void RemoteDialogBase::GetAuthorizationText(VARIANT_BOOL enabled, std::wstring& 
 }
 
 void RemoteDialogBase::GetChannelName(int type, std::wstring& text) {
-    const wchar_t* msgid = nullptr;
-    switch (type) {
-        case sharedfarlink::RemoteTypeIca: msgid = L"Citrix channel"; break;
-        case sharedfarlink::RemoteTypeRdp:
-        case sharedfarlink::RemoteTypeGlass: msgid = L"RDP channel"; break;
-        case sharedfarlink::RemoteTypeHorizon: msgid = L"Horizon channel"; break;
-        case sharedfarlink::RemoteTypeAws: msgid = L"AWS channel"; break;
-        case sharedfarlink::RemoteTypeAzure: msgid = L"Azure channel"; break;
-        default: break;
-    }
-    text = msgid ? Translate(L"Remote channel", msgid) : std::wstring();
+    text = report::ChannelName(type);
 }
 
 bool RemoteDialogBase::GetDriverLoadText(sharedfarlink::TriState loaded, std::wstring& text) {
@@ -129,11 +121,8 @@ void RemoteDialogBase::GetTestTimeText(bool started, std::wstring& text) {
 }
 
 bool RemoteDialogBase::GetRepairResultText(sharedfarlink::TriState result, std::wstring& text) {
-    const wchar_t* msgid = nullptr;
-    if (result == 0) msgid = L"An error occurred trying to repair the remote channels.";
-    if (result == 1) msgid = L"The remote channels have been repaired.";
-    text = msgid ? Translate(L"Remote Desktop Repair", msgid) : std::wstring();
-    return msgid != nullptr;
+    text = report::RepairResultText(result);
+    return !text.empty();
 }
 
 void RemoteDialogBase::UpdateFocusDescription(HWND dialog) {
@@ -170,20 +159,6 @@ void RemoteDialogBase::AddListLine(HWND dialog, int controlId, std::wstring line
     ::SendDlgItemMessageW(dialog, controlId, LB_ADDSTRING, 0,
                           reinterpret_cast<LPARAM>(line.c_str()));
     support::LogLine(line);
-}
-
-bool RemoteDialogBase::BuildChannelLine(std::wstring& line, bool& working) {
-    // -1 (cannot tell on this side) shows the line just as 1 does.
-    if (detector.IsClientInstalled(remoteSession) == 0) return false;
-    std::wstring name;
-    GetChannelName(detector.GetType(), name);
-    sharedfarlink::TriState files = detector.IsDllInstalled(remoteSession);
-    sharedfarlink::TriState registration = detector.IsRegistered(remoteSession);
-    working = files != 0 && registration != 0;
-    std::wstring state;
-    GetChannelStatusText(working, state);
-    line = FormatText(L"%s %s\r\n", {name, state});
-    return true;
 }
 
 }  // namespace dialogs

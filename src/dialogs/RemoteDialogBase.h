@@ -2,8 +2,8 @@
 // The part both dialogs share: a detector of their own, the message handling
 // (opening, button clicks, Cancel, the description line), and every small
 // piece of user-visible text they build, each through the translation
-// catalogue. AddListLine is the one way a line reaches a list box, and it
-// logs the line.
+// catalogue (the channel texts are the channel report's). AddListLine is the
+// one way a line reaches a list box, and it logs the line.
 #include <windows.h>
 
 #include <string>
@@ -35,11 +35,6 @@ public:
     // The description line follows the control with the keyboard focus.
     virtual void UpdateFocusDescription(HWND dialog);
     virtual void AddListLine(HWND dialog, int controlId, std::wstring line);
-
-    // The channel-list line, CR LF included, for the component the detector's
-    // MoveNext has just recorded, and whether that channel works. False, and
-    // no line, when its client is not installed; -1 answers count as fine.
-    bool BuildChannelLine(std::wstring& line, bool& working);
 
 protected:
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;

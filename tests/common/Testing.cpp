@@ -375,12 +375,12 @@ DWORD RunServer(const std::wstring& args, const std::wstring& exe) {
     return RunAndWait(Quote(exe) + L" " + args);
 }
 
-DWORD RunClient(const std::wstring& args, std::string* output) {
-    return RunAndWait(Quote(BesideExe(L"farlinkctl.exe")) + L" " + args, 60000, output);
+DWORD RunClient(const std::wstring& args, std::string* output, const wchar_t* exe) {
+    return RunAndWait(Quote(BesideExe(exe)) + L" " + args, 60000, output);
 }
 
 bool StartClient(ChildProcess* child, const std::wstring& args) {
-    return child->Start(Quote(BesideExe(L"farlinkctl.exe")) + L" " + args);
+    return child->Start(Quote(BesideExe(L"farlinkdrive.exe")) + L" " + args);
 }
 
 DWORD ReportedPid(const std::string& output) {

@@ -1,6 +1,6 @@
 #pragma once
 // Shared by every test program: files, child processes, registry helpers, a
-// staged installation, client doubles, the built server and farlinkctl.
+// staged installation, client doubles, the built server and its driver.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -161,10 +161,10 @@ private:
 // tree's (FARLINK_X64_BIN_DIR).
 std::wstring X64DoublesDir();
 
-// The built server and farlinkctl, run in the test's Wine prefix.
+// The built server, its driver and farlinkctl, run in the test's Wine prefix.
 std::wstring ServerPath();
 DWORD RunServer(const std::wstring& args, const std::wstring& exe = ServerPath());
-DWORD RunClient(const std::wstring& args, std::string* output);
+DWORD RunClient(const std::wstring& args, std::string* output, const wchar_t* exe = L"farlinkdrive.exe");
 bool StartClient(ChildProcess* child, const std::wstring& args);
 DWORD ReportedPid(const std::string& output);  // the number after "pid="
 size_t CountOf(const std::string& haystack, const std::string& needle);

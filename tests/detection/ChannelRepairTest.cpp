@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <tuple>
 
 #include "common/Testing.h"
 #include "detection/AwsComponent.h"
@@ -77,10 +78,18 @@ TEST_F(PackageRepair, ReinstallFeatureBringsBackARemovedFeatureAndFailsForWhatTh
     ASSERT_FALSE(FileExists(CitrixPlugin()));
     EXPECT_EQ(ReinstallFeature(kCode, L"RASClient"), 1);
     EXPECT_TRUE(FileExists(CitrixPlugin()) && FileExists(PcoipPlugin()));
-    const std::pair<const wchar_t*, const wchar_t*> refused[] = {
-        {L"", L"RASClient"}, {kUnknownCode, L"RASClient"}, {L"not a product code", L"RASClient"},
-        {kCode, L"NoSuchFeature"}};
-    for (const auto& [code, feature] : refused) { EXPECT_EQ(ReinstallFeature(code, feature), 0) << code; }
+    // Why, as the installer says it; a malformed code (Unknown here) is refused
+    // as invalid by Windows and as an unknown product by Wine.
+    const std::tuple<const wchar_t*, const wchar_t*, FaultKind> refused[] = {
+        {L"", L"RASClient", FaultKind::Unknown}, {kUnknownCode, L"RASClient", FaultKind::ProductUnknown},
+        {L"not a product code", L"RASClient", FaultKind::Unknown},
+        {kCode, L"NoSuchFeature", FaultKind::FeatureAbsent}};
+    for (const auto& [code, feature, why] : refused) {
+        ChannelFault fault;
+        EXPECT_EQ(ReinstallFeature(code, feature, &fault), 0) << code;
+        if (why == FaultKind::Unknown) EXPECT_NE(fault.kind, FaultKind::None) << code;
+        else EXPECT_EQ(fault.kind, why) << code << " " << fault.code;
+    }
     EXPECT_TRUE(Installed());
 }
 
@@ -95,8 +104,12 @@ TEST_F(PackageRepair, BrokenCitrixChannelIsReinstalledForTheCallersProduct) {
                                    KEY_WOW64_32KEY));
         EXPECT_EQ(ica.UpdateState(false, L""), !repaired);
         EXPECT_EQ(ica.IsDllInstalled(false), repaired ? 1 : 0);
+        EXPECT_EQ(ica.DescribeFault(false).kind, repaired ? FaultKind::None : FaultKind::PluginFileMissing);
         hive_.reset();
-        if (!repaired) { EXPECT_EQ(ica.Repair(false, kCode), 1); }
+        if (repaired) continue;
+        EXPECT_EQ(ica.Repair(false, L""), 0);
+        EXPECT_EQ(ica.RepairFault().kind, FaultKind::NoProductCode);
+        EXPECT_EQ(ica.Repair(false, kCode), 1);
     }
     // The other feature, and with it the product, stays.
     EXPECT_TRUE(FileExists(folder + L"package.txt"));

@@ -81,16 +81,19 @@ TEST_F(Machine, RdpTestsTheFileTheKeyNamesInAnyCase) {
     install_.CreatePluginFiles();
     std::wstring upper = install_.NativePath();
     for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
-    const std::pair<std::wstring, const char*> rows[] = {  // name, state
-        {upper, "-1 1 1"},
-        {L"C:\\windows\\system32\\kernel32.dll", "-1 0 1"},  // exists, but not ours
-        {L"C:\\nowhere\\vcbrdp.dll", "-1 0 0"}};             // ours exists, this does not
-    for (const auto& [name, state] : rows) {
+    const std::tuple<std::wstring, const char*, FaultKind> rows[] = {  // name, state, why
+        {upper, "-1 1 1", FaultKind::None},
+        {L"C:\\windows\\system32\\kernel32.dll", "-1 0 1", FaultKind::AddinKeyOtherFile},  // exists, but not ours
+        {L"C:\\nowhere\\vcbrdp.dll", "-1 0 0", FaultKind::PluginFileMissing}};  // ours exists, this does not
+    for (const auto& [name, state, why] : rows) {
         install_.WriteAddin(kKelp, name);
         if (install_.wow64) install_.WriteAddin(kKelp32, install_.X86Path());
         RdpComponent c;
         EXPECT_EQ(c.UpdateState(false, L""), name != upper);
         EXPECT_EQ(State(c), state);
+        EXPECT_EQ(c.DescribeFault(false).kind, why);
+        EXPECT_EQ(c.DescribeFault(false).path, why == FaultKind::None ? L"" : why == FaultKind::PluginFileMissing ? name
+                                                : L"HKEY_CURRENT_USER\\" + std::wstring(kKelp));
     }
     install_.AsWow64();  // 64-bit Windows: without KELP32 nothing is registered
     install_.CreatePluginFiles();
@@ -99,6 +102,10 @@ TEST_F(Machine, RdpTestsTheFileTheKeyNamesInAnyCase) {
     RdpComponent c;
     EXPECT_TRUE(c.UpdateState(false, L""));
     EXPECT_EQ(State(c), "-1 0 1");
+    EXPECT_EQ(c.DescribeFault(false).path, L"HKEY_CURRENT_USER\\" + std::wstring(kKelp32));
+    ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kProductKey, L"Version", L""));
+    EXPECT_TRUE(c.UpdateState(false, L""));
+    EXPECT_EQ(c.DescribeFault(false).kind, FaultKind::VersionMissing);
 }
 
 TEST_F(Machine, InstallPathsVersionProductCodeAndRdpSupport) {

@@ -1,15 +1,16 @@
 // The dialogs: their texts in process (no language selected, so every lookup
 // gives its message id), then end to end in the built server started by COM
-// and driven by farlinkctl, with the machine state in the prefix's real
+// and driven by farlinkdrive, with the machine state in the prefix's real
 // registry and files (a server cannot see a test's scratch hive).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <ctime>
+#include <functional>
 
 #include "common/Testing.h"
 #include "dialogs/RemoteDialogBase.h"
-#include "dialogs/TextFormat.h"
+#include "support/TextFormat.h"
 #include "resources/resource.h"
 #include "support/DiagnosticLog.h"
 
@@ -54,7 +55,7 @@ TEST_F(DialogBase, TextsLeaveOutWhatIsUnknownAndFormatsCannotReadPastTheirArgume
     EXPECT_EQ(all, L"Enabled|Disabled|Disabled|||||-|-|-|-|");
     EXPECT_TRUE(!base_.GetTimeAgoText(0, text) && text.empty()) << "time 0 means never";
     // Formats from a catalogue cannot read past their arguments.
-    using dialogs::FormatText;
+    using support::FormatText;
     EXPECT_EQ(FormatText(L"%s - %s, %s", {L"RDP channel", L"loaded", L"connected"}), L"RDP channel - loaded, connected");
     EXPECT_EQ(FormatText(L"- last error %u (%x)", {2147500037ul, 2147500037ul}), L"- last error 2147500037 (80004005)");
     EXPECT_EQ(FormatText(L"%s and %s", {L"one"}), L"one and ");
@@ -81,7 +82,7 @@ TEST_F(DialogBase, AddListLineAddsTheLineUnchangedAndLogsIt) {
     tst::RemoveTree(dir);
 }
 
-// farlinkctl's report of one run.
+// farlinkdrive's report of one run.
 struct ClientRun {
     DWORD exitCode = 0;
     std::string output;
@@ -96,7 +97,7 @@ struct ClientRun {
         }
         return values;
     }
-    Strings Lines() const { return Values("line"); }  // with \r and \n escaped as farlinkctl writes them
+    Strings Lines() const { return Values("line"); }  // with \r and \n escaped as farlinkdrive writes them
     std::string Value(const std::string& key) const {
         Strings values = Values(key);
         return values.empty() ? "" : values.front();
@@ -178,6 +179,13 @@ TEST_F(Dialogs, ClientMachineListsEachInstalledClientsChannelSortedAndRepairFoll
     tst::SetString(HKEY_LOCAL_MACHINE, tst::kHorizonClientKey, L"Version", L"8.0", KEY_WOW64_32KEY);
     tst::SetString(HKEY_LOCAL_MACHINE, tst::kWorkSpacesCommandKey, L"", L"\"" + workspaces + L"\\workspaces.exe\" \"%1\"");
     run = ShowAndRead(L"--tester name=T");
+    // farlinkctl lists the same channels, in the dialog's log order, each broken one with its reason.
+    std::string check;
+    EXPECT_EQ(tst::RunClient(L"check", &check, L"farlinkctl.exe"), 1u) << check;
+    EXPECT_EQ(check, "RDP channel working\nCitrix channel not working\n  The plug-in file C:\\farlink-no-citrix\\vcbica.dll is missing.\n"
+                     "Horizon channel not working\n  The add-in key HKEY_CURRENT_USER\\" + std::string(tst::kKelp, tst::kKelp + wcslen(tst::kKelp)) +
+                     " has no nonzero \"View Enabled\" value.\nAWS channel not working\n  The plug-in file " +
+                     std::string(workspaces.begin(), workspaces.end()) + "\\vchan_plugins\\vcbpco.dll is missing.\nAzure channel working\n");
     tst::DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Citrix", KEY_WOW64_32KEY);
     tst::DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\VMware, Inc.", KEY_WOW64_32KEY);
     tst::DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Classes\\workspaces");
@@ -228,6 +236,12 @@ TEST_F(Dialogs, AFailedRepairShowsTheErrorAndKeepsRepairEnabled) {
     Strings lines = run.Lines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "RDP channel not working\\r\\n"), 2) << run.output;
     EXPECT_EQ(run.Values("repair"), (Strings{"enabled", "enabled"})) << run.output;
+    // farlinkctl: the repair itself failed (exit code 2), and each channel says why.
+    std::string out;
+    EXPECT_EQ(tst::RunClient(L"repair", &out, L"farlinkctl.exe"), 2u) << out;
+    EXPECT_EQ(tst::CountOf(out, "not working\n  The add-in key HKEY_CURRENT_USER\\Software\\Microsoft\\Terminal Server "
+                                "Client\\Default\\Addins\\KELP is missing or has no \"Name\" value.\n  The Remote Desktop "
+                                "add-in keys could not be written or removed.\n"), 2u) << out;
 }
 
 TEST_F(Dialogs, TheLogHoldsExactlyTheListedLinesInEnumerationOrder) {
@@ -278,38 +292,57 @@ TEST_F(Dialogs, TheReportListsEachTestersStatusesUnderTheChannelLine) {
     }
 }
 
-// farlinkctl check and repair without a server: exit codes, the dialog's
-// lines and message, JSON, usage errors that change nothing, no log.
-TEST_F(Dialogs, FarlinkctlCheckNamesBrokenChannelsAndRepairFixesThem) {
-    install_.CreatePluginFiles();  // not registered: RDP and Azure do not work
+// farlinkctl check and repair without a server: the exit-code table, the
+// report's lines and reasons, JSON, languages, usage errors that change
+// nothing, no log and no server.
+TEST_F(Dialogs, FarlinkctlReportsEachChannelWithItsReasonAndAnExitCodeScriptsCanTrust) {
     const std::wstring log = tst::ServerLogPath(), logFolder = log.substr(0, log.find(L"\\Farlink\\") + 8);
     tst::RemoveTree(logFolder);
-    const std::string broken = "\"working\":false,\"needsRepair\":true,\"clientInstalled\":null,"
-                               "\"pluginInstalled\":true,\"pluginRegistered\":false}";
-    const struct { const wchar_t* args; DWORD exitCode; std::string output; } steps[] = {
-        {L"check --bogus", 2, "usage: farlinkctl check|repair"}, {L"repair --language", 2, "usage:"},
-        {L"repair json", 2, "usage:"},
-        {L"check", 1, "Azure channel not working\nRDP channel not working\n"},
-        {L"check --json", 1, "{\"command\":\"check\",\"session\":\"Local\",\"allWorking\":false,\"channels\":"
-                             "[{\"line\":\"Azure channel not working\",\"name\":\"Azure channel\",\"type\":\"Azure\","
-                             + broken + ",{\"line\":\"RDP channel not working\",\"name\":\"RDP channel\",\"type\":"
-                             "\"RDP\"," + broken + "]}\n"},
-        {L"repair --language deu", 0, "Die Remotekan\xc3\xa4le wurden repariert.\n"
-                                      "Azure-Kanal funktioniert\nRDP-Kanal funktioniert\n"},
-        {L"check", 0, "Azure channel working\nRDP channel working\n"},
-        {L"repair", 0, "Azure channel working\nRDP channel working\n"}};  // no message: nothing done
+    auto narrow = [](const std::wstring& w) { return std::string(w.begin(), w.end()); };
+    const std::string plugin = narrow(install_.NativePath()), kelp = "HKEY_CURRENT_USER\\" + narrow(tst::kKelp);
+    const std::string product = "HKEY_LOCAL_MACHINE\\" + narrow(tst::kProductKey);
+    std::string jsonKelp = kelp;  // each backslash escaped
+    for (size_t at = jsonKelp.find('\\'); at != std::string::npos; at = jsonKelp.find('\\', at + 2)) jsonKelp.insert(at, 1, '\\');
+    const std::string noFile = "  The plug-in file " + plugin + " is missing.\n";
+    const auto noKey = [&](const char* name) {
+        return "{\"type\":\"" + std::string(name) + "\",\"name\":\"" + name + " channel\",\"state\":\"not working\","
+               "\"line\":\"" + name + " channel not working\",\"reason\":\"The add-in key " + jsonKelp + " is missing or has no \\\"Name\\\" value.\"}";
+    };
+    const std::string usage = "usage: farlinkctl check  [--json]";
+    // Each step runs after `before`; an expected output that ends in a line
+    // end is the whole output, any other a part of it.
+    const struct { std::function<void()> before; const wchar_t* args; DWORD exitCode; std::string output; } steps[] = {
+        {{}, L"", 2, usage}, {{}, L"frobnicate", 2, "unknown command: frobnicate"}, {{}, L"CHECK", 2, usage},
+        {{}, L"check --bogus", 2, usage}, {{}, L"repair json", 2, usage},
+        {{}, L"check --language --json", 2, "--language needs a value"},
+        {{}, L"repair --product-code {00000000-0000-0000-0000-00000000000G}", 2, "braced GUID"},
+        {{}, L"--help", 0, usage}, {{}, L"/?", 0, usage}, {{}, L"--version", 0, "farlinkctl 1.0.0.0\n"},
+        // No plug-in files: writing the add-in key cannot make the channels work.
+        {{}, L"check", 1, "RDP channel not working\n" + noFile + "Azure channel not working\n" + noFile},
+        {{}, L"repair --json", 1, "\"repair\":{\"result\":\"incomplete\",\"message\":\"The repair ran, but some"},
+        {[&] { install_.CreatePluginFiles(), tst::DeleteKeyTree(HKEY_CURRENT_USER, tst::kKelp); }, L"check --json", 1,
+         "{\"schemaVersion\":1,\"toolVersion\":\"1.0.0.0\",\"productVersion\":\"" + narrow(install_.version) +
+             "\",\"command\":\"check\",\"installed\":true,\"session\":\"Local\",\"allWorking\":false,\"channels\":[" +
+             noKey("RDP") + "," + noKey("Azure") + "]}\n"},
+        {{}, L"repair --language deu", 0, "Die Remotekan\xc3\xa4le wurden repariert.\nRDP-Kanal funktioniert\nAzure-Kanal funktioniert\n"},
+        {{}, L"check", 0, "RDP channel working\nAzure channel working\n"},
+        {{}, L"repair", 0, "RDP channel working\nAzure channel working\n"},  // no message: nothing done
+        {{}, L"check --language xyz", 0, "warning: no catalogue for the language \"xyz\""},
+        {[&] { tst::DeleteKeyTree(HKEY_CURRENT_USER, tst::kKelp); }, L"check --language de", 1, "texts are in English"},
+        {{}, L"check --language fra", 1, "Canal RDP non op\xc3\xa9rationnel\n  La cl\xc3\xa9 de compl\xc3\xa9ment HKEY_CURRENT_USER"},
+        {[&] { tst::SetString(HKEY_LOCAL_MACHINE, tst::kProductKey, L"Version", L""); }, L"check", 3,
+         "The product is not installed here: The product key " + product + " has no \"Version\" value.\n"},
+        {[&] { tst::SetString(HKEY_LOCAL_MACHINE, tst::kProductKey, L"Version", L"0.0.404"); }, L"repair --json", 3,
+         "\"productVersion\":\"0.0.404\",\"command\":\"repair\",\"installed\":false,\"reason\":\"The version key"}};
     for (const auto& step : steps) {
+        if (step.before) step.before();
         std::string out;
-        EXPECT_EQ(tst::RunClient(step.args, &out), step.exitCode) << out;
-        out.erase(std::remove(out.begin(), out.end(), '\r'), out.end());
-        if (step.exitCode == 2) {
-            EXPECT_NE(out.find(step.output), std::string::npos) << out;
-            EXPECT_EQ(install_.ReadName(tst::kKelp), L"<missing>");
-        } else {
-            EXPECT_EQ(out, step.output);
-        }
+        EXPECT_EQ(tst::RunClient(step.args, &out, L"farlinkctl.exe"), step.exitCode) << out;
+        if (step.output.back() == '\n') EXPECT_EQ(out, step.output);
+        else EXPECT_NE(out.find(step.output), std::string::npos) << step.output << "\n" << out;
+        if (step.exitCode >= 2) { EXPECT_EQ(install_.ReadName(tst::kKelp), L"<missing>") << out; }
     }
-    EXPECT_EQ(RepairedNames(), ExpectedNames());
+    EXPECT_TRUE(tst::ServerPids().empty());  // only the driver starts a server
     EXPECT_FALSE(tst::FileExists(logFolder));  // the dialogs' log is the server's alone
 }
 

@@ -1,5 +1,5 @@
 // The built server as a process: its registration switches against the
-// prefix's real registry, its log, and activation out of process by farlinkctl
+// prefix's real registry, its log, and activation out of process by farlinkdrive
 // as the product would use it.
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "dialogs/TextFormat.h"
+#include "support/TextFormat.h"
 
 #include "support/NumberText.h"
 
-namespace dialogs {
+namespace support {
 
 namespace {
 
@@ -45,4 +45,4 @@ std::wstring FormatText(const std::wstring& format, std::initializer_list<Format
     return out;
 }
 
-}  // namespace dialogs
+}  // namespace support

@@ -10,7 +10,7 @@
 #include "FarlinkUI.h"
 #include "com/ComObject.h"
 
-namespace farlinkctl {
+namespace farlinkdrive {
 
 struct StatusBehaviour {
     std::wstring name;
@@ -67,4 +67,4 @@ private:
     size_t nextStatus_ = 0;
 };
 
-}  // namespace farlinkctl
+}  // namespace farlinkdrive

@@ -6,7 +6,7 @@
 
 #include "win/Lock.h"
 
-namespace farlinkctl {
+namespace farlinkdrive {
 
 namespace {
 win::Lock g_outputLock;
@@ -30,4 +30,4 @@ std::wstring Hex(long value) {
     return text;
 }
 
-}  // namespace farlinkctl
+}  // namespace farlinkdrive

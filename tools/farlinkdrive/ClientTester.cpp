@@ -8,7 +8,7 @@
 #include "win/ExceptionBarrier.h"
 #include "win/ScopedHandle.h"
 
-namespace farlinkctl {
+namespace farlinkdrive {
 
 namespace {
 
@@ -128,4 +128,4 @@ STDMETHODIMP ClientTester::GetProductCode(BSTR* productCode) {
     });
 }
 
-}  // namespace farlinkctl
+}  // namespace farlinkdrive

@@ -2,7 +2,7 @@
 
 #include "win/ExceptionBarrier.h"
 
-namespace farlinkctl {
+namespace farlinkdrive {
 
 ParentWindow::~ParentWindow() {
     if (!thread_) return;
@@ -26,7 +26,7 @@ DWORD WINAPI ParentWindow::ThreadProc(void* param) {
     // 1 is the thread's answer for any failure, a throw included.
     return win::CallbackBarrier<DWORD>(1, [self]() -> DWORD {
         // A predefined class: nothing to register, and it paints itself.
-        HWND window = ::CreateWindowExW(0, L"Static", L"farlinkctl parent",
+        HWND window = ::CreateWindowExW(0, L"Static", L"farlinkdrive parent",
                                         WS_OVERLAPPEDWINDOW | WS_VISIBLE, self->x_, self->y_, 320,
                                         240, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
         self->window_ = window;
@@ -42,4 +42,4 @@ DWORD WINAPI ParentWindow::ThreadProc(void* param) {
     });
 }
 
-}  // namespace farlinkctl
+}  // namespace farlinkdrive

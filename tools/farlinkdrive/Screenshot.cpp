@@ -5,7 +5,7 @@
 #include "win/ScopedHandle.h"
 #include "win/UniqueResource.h"
 
-namespace farlinkctl {
+namespace farlinkdrive {
 
 namespace {
 
@@ -83,4 +83,4 @@ bool SaveWindowShot(HWND window, const std::wstring& path) {
                        nullptr);
 }
 
-}  // namespace farlinkctl
+}  // namespace farlinkdrive

@@ -3,9 +3,9 @@
 // through a pipe while testers report from COM threads.
 #include <string>
 
-namespace farlinkctl {
+namespace farlinkdrive {
 
 void PrintLine(const std::wstring& line);
 std::wstring Hex(long value);
 
-}  // namespace farlinkctl
+}  // namespace farlinkdrive

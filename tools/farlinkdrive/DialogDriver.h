@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace farlinkctl {
+namespace farlinkdrive {
 
 enum class DialogKind { RemoteDesktop, ConnectionStatus };
 
@@ -40,4 +40,4 @@ bool FocusControl(HWND dialog, DialogKind kind, const std::wstring& control);
 // and presses OK; false when none came.
 bool AnswerMessageBox(DWORD ms);
 
-}  // namespace farlinkctl
+}  // namespace farlinkdrive

@@ -4,10 +4,10 @@
 
 #include <string>
 
-namespace farlinkctl {
+namespace farlinkdrive {
 
 // Copies the window's screen rectangle, so a window of another process is
 // taken as drawn, title bar included. False when nothing could be written.
 bool SaveWindowShot(HWND window, const std::wstring& path);
 
-}  // namespace farlinkctl
+}  // namespace farlinkdrive

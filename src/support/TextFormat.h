@@ -1,5 +1,5 @@
 #pragma once
-// printf-style formatting of the dialogs' lines, for the few conversions they
+// printf-style formatting of the translated lines, for the few conversions they
 // use: %s (a wide string), %u (unsigned decimal), %x (lower-case hex) and %%.
 // Formats may come from a translation catalogue, so this never reads past the
 // arguments it was given: a missing argument formats as nothing, an unknown
@@ -7,7 +7,7 @@
 #include <initializer_list>
 #include <string>
 
-namespace dialogs {
+namespace support {
 
 class FormatArg {
 public:
@@ -28,4 +28,4 @@ private:
 
 std::wstring FormatText(const std::wstring& format, std::initializer_list<FormatArg> args);
 
-}  // namespace dialogs
+}  // namespace support

@@ -5,7 +5,7 @@
 #include "Output.h"
 #include "resources/resource.h"
 
-namespace farlinkctl {
+namespace farlinkdrive {
 
 namespace {
 
@@ -179,4 +179,4 @@ bool AnswerMessageBox(DWORD ms) {
     }
 }
 
-}  // namespace farlinkctl
+}  // namespace farlinkdrive

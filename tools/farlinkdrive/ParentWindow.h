@@ -7,7 +7,7 @@
 
 #include "win/ScopedHandle.h"
 
-namespace farlinkctl {
+namespace farlinkdrive {
 
 class ParentWindow {
 public:
@@ -31,4 +31,4 @@ private:
     win::ScopedHandle thread_;
 };
 
-}  // namespace farlinkctl
+}  // namespace farlinkdrive
