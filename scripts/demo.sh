@@ -13,7 +13,9 @@
 # The machine it shows is staged in a private prefix: the product's version
 # key with the RDP plug-in file but no add-in key (so Repair has work to do),
 # and a stand-in Remote Desktop client (the test double, as mstsc.exe) with
-# the plug-in loaded, so the connection test has a client to report on.
+# the plug-in loaded, so the connection test has a client to report on: a
+# 64-bit one, as on users' machines, whose modules the 32-bit server reads
+# through its companion FarlinkScan64.exe.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 language=${1:-enu}
@@ -31,8 +33,7 @@ trap 'wine_session_stop; rm -rf "$run_dir"' EXIT
 wine_session_start "$run_dir"
 
 bin=$root/build/i686/bin            # what ships
-x64=$root/build/x86_64/bin          # the product's stand-in: farlinkdrive
-doubles=$root/build/i686-tests/bin  # the 32-bit remote client and plug-in doubles
+x64=$root/build/x86_64/bin          # farlinkdrive (the product) and the client doubles
 shots="$root/docs/screenshots"
 mkdir -p "$shots"
 win_run=$(winepath -w "$run_dir")
@@ -56,14 +57,14 @@ wine reg add "HKLM\\Software\\Corvane\\Farlink\\$version" /v "RDP Support" /t RE
   /f >/dev/null
 for pf in "Program Files" "Program Files (x86)"; do
   mkdir -p "$WINEPREFIX/drive_c/$pf/Corvane/Shared/Farlink/$version"
-  cp "$doubles/plugin_double.dll" "$WINEPREFIX/drive_c/$pf/Corvane/Shared/Farlink/$version/vcbrdp.dll"
+  cp "$x64/plugin_double.dll" "$WINEPREFIX/drive_c/$pf/Corvane/Shared/Farlink/$version/vcbrdp.dll"
 done
 
 # A stand-in Remote Desktop client with the plug-in loaded.
 client_dir="$run_dir/client"
 mkdir -p "$client_dir"
-cp "$doubles/client_double.exe" "$client_dir/mstsc.exe"
-cp "$doubles/plugin_double.dll" "$client_dir/vcbrdp.dll"
+cp "$x64/client_double.exe" "$client_dir/mstsc.exe"
+cp "$x64/plugin_double.dll" "$client_dir/vcbrdp.dll"
 (cd "$client_dir" && wine mstsc.exe --load vcbrdp.dll >/dev/null 2>&1 &)
 sleep 2
 
