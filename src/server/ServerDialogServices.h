@@ -2,6 +2,7 @@
 // What the server gives its dialogs: the testers the clients handed in (under
 // one lock, held across the calls that probe them, never across a wait), the
 // product code, sinks for connection tests and the dialog templates.
+#include "com/ServerLock.h"
 #include "dialogs/DialogServices.h"
 #include "server/TesterList.h"
 #include "win/Lock.h"
@@ -10,7 +11,8 @@ namespace server {
 
 class ServerDialogServices final : public dialogs::DialogServices {
 public:
-    ServerDialogServices() = default;
+    // `lock` is the server's: each connection test's sink holds it.
+    explicit ServerDialogServices(com::ServerLock& lock) : serverLock_(lock) {}
 
     void AddTester(IConnectionTester* tester);
     // Releases every tester; the dialog thread does it as the server stops.
@@ -25,6 +27,7 @@ public:
     HINSTANCE ResourceInstance() override { return ::GetModuleHandleW(nullptr); }
 
 private:
+    com::ServerLock& serverLock_;
     win::Lock lock_;
     TesterList testers_;
 };

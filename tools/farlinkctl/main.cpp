@@ -49,6 +49,7 @@
 #include "win/Bstr.h"
 #include "win/ComApartment.h"
 #include "win/ComPtr.h"
+#include "win/LibrarySearch.h"
 #include "win/ScopedHandle.h"
 
 using namespace farlinkctl;
@@ -168,9 +169,9 @@ bool Session::EnsureServer() {
     if (ui_) return true;
     HRESULT hr = ::CoCreateInstance(CLSID_FarlinkUI, nullptr, CLSCTX_LOCAL_SERVER,
                                     IID_IFarlinkUI, ui_.PutVoid());
-    if (hr == static_cast<HRESULT>(0x800706BA)) {
-        // A server that has just gone can leave its stale class object behind
-        // for one activation; the next one starts a fresh server.
+    if (hr == static_cast<HRESULT>(0x800706BA) || hr == CO_E_SERVER_STOPPING) {
+        // A server that has just gone, or is going, can leave its class object
+        // behind for one activation; the next one starts a fresh server.
         hr = ::CoCreateInstance(CLSID_FarlinkUI, nullptr, CLSCTX_LOCAL_SERVER, IID_IFarlinkUI,
                                 ui_.PutVoid());
     }
@@ -354,6 +355,8 @@ void Session::WatchExit() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // check and repair run from administrators' scripts in any folder.
+    win::HardenLibrarySearch();
     if (argc > 1 && IsCheckCommand(argv[1])) return RunCheckCommand(argc, argv);
     win::ComApartment apartment;
     if (FAILED(apartment.Result())) {
