@@ -199,4 +199,23 @@ TEST(DiagnosticLog, CrLfLinesInLatin1AndEachOpenTruncates) {
               L"C:\\Roaming\\Corvane\\Shared\\Farlink\\7\\RemoteDesktop.txt");
 }
 
+// What ships (and so these tests) ends a logic error or a terminate through
+// the unhandled-exception path, which leaves a crash report: not as a failed
+// allocation, not as abort()'s silent exit code 3. The child is this program.
+TEST(Runtime, LogicErrorsAndTerminateFailFastWithACrashReport) {
+    wchar_t mode[16] = {};
+    if (::GetEnvironmentVariableW(L"FARLINK_FAIL", mode, 16)) {
+        if (std::wstring(mode) == L"logic") std::wstring(mode).substr(99);  // out of range
+        std::terminate();
+    }
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    for (auto [mode, code] : {std::pair(L"logic", 0xE0464C01u), std::pair(L"terminate", 0xE0464C02u)}) {
+        ::SetEnvironmentVariableW(L"FARLINK_FAIL", mode);
+        std::string out;
+        EXPECT_EQ(tst::RunAndWait(tst::Quote(self) + L" --gtest_filter=Runtime.*", 60000, &out), code) << out;
+    }
+    ::SetEnvironmentVariableW(L"FARLINK_FAIL", nullptr);
+}
+
 }  // namespace
