@@ -94,23 +94,4 @@ TEST_F(EndToEnd, ArgumentChecksAndInterfaces) {
     EXPECT_NE(out.find("late-pid dispid=2 pid=" + pid + " -> 0x00000000"), std::string::npos) << out;
 }
 
-// A server COM starts leaves at the 10 s mark if nobody ever activated it.
-// Clients that activate around the mark get either that server, which then
-// stays for them, or a new one: never an object of a server on its way out.
-TEST_F(EndToEnd, ActivationsAtTheIdleMarkGetAServerThatStays) {
-    for (DWORD startedMs : {9300u, 9600u, 9900u}) {
-        ASSERT_TRUE(tst::WaitForNoServer(15000));
-        tst::ChildProcess server, client;
-        ASSERT_TRUE(server.Start(tst::Quote(tst::ServerPath()) + L" -Embedding"));
-        ::Sleep(startedMs);
-        ASSERT_TRUE(tst::StartClient(&client, L"pid sleep:1500 pid release"));
-        DWORD code = 1;
-        ASSERT_TRUE(client.Wait(60000, &code));
-        const std::string out = client.Output();
-        const std::string pid = "pid=" + std::to_string(tst::ReportedPid(out)) + " -> 0x00000000";
-        EXPECT_TRUE(code == 0 && tst::CountOf(out, pid) == 2) << startedMs << "\n" << out;
-        EXPECT_TRUE(server.Wait(15000)) << "the server that was started by hand ends";
-    }
-}
-
 }  // namespace

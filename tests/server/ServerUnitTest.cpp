@@ -3,14 +3,18 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
+
 #include "FarlinkUI.h"
 #include "common/Fuzz.h"
 #include "common/Testing.h"
 #include "server/CommandLine.h"
 #include "com/RegistryScript.h"
+#include "server/ServerLifetime.h"
 #include "server/TesterList.h"
 #include "support/DiagnosticLog.h"
 #include "win/Bstr.h"
+#include "win/ComApartment.h"
 #include "com/ComObject.h"
 #include "win/RegKey.h"
 
@@ -197,6 +201,32 @@ TEST(DiagnosticLog, CrLfLinesInLatin1AndEachOpenTruncates) {
     failed.WriteLine(L"dropped");
     EXPECT_EQ(support::DiagnosticLog::PathFor(L"C:\\Roaming", 7),
               L"C:\\Roaming\\Corvane\\Shared\\Farlink\\7\\RemoteDesktop.txt");
+}
+
+// At the idle mark of a server nobody used, the decision to leave and an
+// activation exclude each other: an activation before it keeps the server
+// until it lets go; one after it is refused, so no client ever gets an object
+// of a server on its way out.
+DWORD WINAPI RunIdleServer(void* published) {
+    win::ComApartment apartment;
+    server::ServerLifetime lifetime;  // on the thread that runs the loop
+    static_cast<std::atomic<server::ServerLifetime*>*>(published)->store(&lifetime);
+    return lifetime.RunUntilUnlocked(250);
+}
+
+TEST(ServerLifetime, TheIdleMarkAndAnActivationExcludeEachOther) {
+    for (DWORD activateAtMs : {100u, 450u}) {
+        std::atomic<server::ServerLifetime*> lifetime{nullptr};
+        win::ScopedHandle loop(::CreateThread(nullptr, 0, RunIdleServer, &lifetime, 0, nullptr));
+        while (!lifetime.load()) ::Sleep(1);
+        ::Sleep(activateAtMs);
+        const bool locked = lifetime.load()->TryLock();
+        EXPECT_EQ(locked, activateAtMs < 250) << activateAtMs;
+        const DWORD running = ::WaitForSingleObject(loop.Get(), 400);
+        EXPECT_EQ(running, locked ? DWORD(WAIT_TIMEOUT) : DWORD(WAIT_OBJECT_0)) << activateAtMs;
+        if (running == WAIT_TIMEOUT) lifetime.load()->Unlock();
+        EXPECT_EQ(::WaitForSingleObject(loop.Get(), 5000), DWORD(WAIT_OBJECT_0)) << activateAtMs;
+    }
 }
 
 // What ships (and so these tests) ends a logic error or a terminate through
