@@ -4,7 +4,6 @@
 
 #include "dialogs/TextFormat.h"
 #include "resources/resource.h"
-#include "support/DiagnosticLog.h"
 #include "support/Translation.h"
 
 namespace dialogs {
@@ -37,7 +36,8 @@ std::wstring TimeAgoText(long long d) {
     return UnitText(seconds, L"1 second", L"%u seconds");
 }
 
-RemoteDialogBase::RemoteDialogBase() : remoteSession(detector.inRemoteSession) {}
+RemoteDialogBase::RemoteDialogBase(DialogServices* services)
+    : remoteSession(detector.inRemoteSession), lineLog_(services) {}
 
 INT_PTR RemoteDialogBase::HandleMessage(UINT message, WPARAM wParam, LPARAM, bool& handled) {
     switch (message) {
@@ -169,7 +169,7 @@ void RemoteDialogBase::UpdateFocusDescription(HWND dialog) {
 void RemoteDialogBase::AddListLine(HWND dialog, int controlId, std::wstring line) {
     ::SendDlgItemMessageW(dialog, controlId, LB_ADDSTRING, 0,
                           reinterpret_cast<LPARAM>(line.c_str()));
-    support::LogLine(line);
+    if (lineLog_) lineLog_->LogLine(line);
 }
 
 bool RemoteDialogBase::BuildChannelLine(std::wstring& line, bool& working) {

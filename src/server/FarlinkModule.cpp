@@ -55,7 +55,6 @@ void FarlinkModule::StartServices() {
     // The log first, so that it exists (and is truncated) whatever happens next.
     log_.Open();
     if (!log_.IsOpen()) win::Trace(L"server", L"open RemoteDesktop.txt", win::LastErrorResult());
-    support::SetProcessLog(&log_);
     dialogThread_.Start();
     // Every later repair runs the installer silently.
     ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
@@ -90,7 +89,6 @@ HRESULT FarlinkModule::EndService() {
     // From here a new activation needs a new server, which may take over.
     if (claimed_) ::ReleaseMutex(claim_.Get());
     claimed_ = false;
-    support::SetProcessLog(nullptr);
     log_.Close();
     return revoked_;
 }

@@ -46,7 +46,7 @@ private:
 
     support::DiagnosticLog log_;
     ServerLifetime lifetime_;
-    ServerDialogServices services_{lifetime_};
+    ServerDialogServices services_{lifetime_, log_};
     DialogThread dialogThread_{services_, lifetime_};
     ClassObjects classObjects_{lifetime_, *this};
     win::ScopedHandle claim_;
