@@ -9,6 +9,7 @@
 #include "common/Fuzz.h"
 #include "common/Testing.h"
 #include "server/CommandLine.h"
+#include "server/Registration.h"
 #include "com/RegistryScript.h"
 #include "server/ServerLifetime.h"
 #include "server/TesterList.h"
@@ -86,6 +87,20 @@ TEST_F(RegistryScriptTest, MalformedScriptsAreRefusedBeforeAnyWriteAndAWellForme
     EXPECT_EQ(tst::GetString(HKEY_CURRENT_USER, L"Software\\Classes\\Parent\\{0A1B}", nullptr), L"Class 'quoted'");
     ASSERT_EQ(Run(kScript, com::ScriptMode::Unregister), S_OK);
     EXPECT_TRUE(Exists(L"Parent") && !Exists(L"Parent\\{0A1B}"));
+}
+
+// A registration that fails halfway is undone. Here it fails at the type
+// library, after the AppID and class scripts: an image mapped as data has no
+// file name to register.
+TEST_F(RegistryScriptTest, ARegistrationThatFailsHalfwayIsUndone) {
+    HMODULE image = ::LoadLibraryExW(tst::ServerPath().c_str(), nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_TRUE(image);
+    EXPECT_TRUE(FAILED(server::RegisterServer(image, true)));
+    ::FreeLibrary(image);
+    for (const wchar_t* key : {L"CLSID\\{5B0C2A71-3E94-4F1D-9A62-7C81D4E0B3A9}", L"CLSID\\{A3D6E514-0B7C-4E28-8F45-19C2B7D60E84}",
+                               L"AppID\\{0F8A4C36-B21D-4E57-9C03-D5A76E1B2F48}"})
+        EXPECT_FALSE(Exists(key)) << testing::PrintToString(std::wstring(key));
 }
 
 // Seeded mutations of the script above, per user or for the machine (HKCR
