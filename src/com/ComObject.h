@@ -48,10 +48,16 @@ private:
 // alive, so the process ends when the last of them goes.
 class ServerObject {
 public:
-    ServerObject() { LockServer(); }
-    virtual ~ServerObject() { UnlockServer(); }
+    explicit ServerObject(ServerLock& lock) : lock_(lock) { lock_.Lock(); }
+    virtual ~ServerObject() { lock_.Unlock(); }
     ServerObject(const ServerObject&) = delete;
     ServerObject& operator=(const ServerObject&) = delete;
+
+protected:
+    ServerLock& ServerLockOf() { return lock_; }
+
+private:
+    ServerLock& lock_;
 };
 
 // The IDispatch half of a dual interface for objects that are only ever

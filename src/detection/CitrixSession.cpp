@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "detection/SessionBuffer.h"
+#include "detection/VendorLibrary.h"
 #include "win/ScopedHandle.h"
 
 namespace sharedfarlink {
@@ -14,15 +15,11 @@ constexpr int kCitrixSessionClass = 4;
 }  // namespace
 
 bool IsCitrixSession() {
-    // Search first and bind only what was found. A MinGW delay-import library
-    // would instead raise an SEH exception for a missing DLL or export.
-    wchar_t path[MAX_PATH] = {};
-    DWORD length = ::SearchPathW(nullptr, L"wfapi.dll", nullptr, MAX_PATH, path, nullptr);
-    if (length == 0 || length >= MAX_PATH) return false;
-
-    // Loaded from the path the search gave, so the search and the binding agree
-    // on the file; its own dependencies then resolve from its folder first.
-    win::ScopedLibrary library(::LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    // Located and bound by its full path, never through a delay-import: a
+    // MinGW delay-import library would raise an SEH exception for a missing
+    // DLL or export.
+    win::ScopedLibrary library = LoadVendorLibrary(L"wfapi.dll");
+    if (!library) return false;
     return QueryVendorSessionFlag(library, {"WFQuerySessionInformationW", "WFFreeMemory",
                                             /*freeRequired=*/true, kCitrixSessionClass});
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "detection/SessionBuffer.h"
+#include "detection/VendorLibrary.h"
 #include "win/ScopedHandle.h"
 
 namespace sharedfarlink {
@@ -14,7 +15,7 @@ constexpr int kHorizonSessionClass = 29;
 }  // namespace
 
 bool IsHorizonSession() {
-    win::ScopedLibrary library(::LoadLibraryW(L"vdp_rdpvcbridge.dll"));
+    win::ScopedLibrary library = LoadVendorLibrary(L"vdp_rdpvcbridge.dll");
     // Some bridges export no free function: the answer still counts.
     return QueryVendorSessionFlag(library, {"VDP_QuerySessionInformationW", "VDP_FreeMemory",
                                             /*freeRequired=*/false, kHorizonSessionClass});

@@ -7,6 +7,7 @@ add_library(farlink_session STATIC
   CitrixSession.cpp
   HorizonSession.cpp
   SessionProbe.cpp
+  VendorLibrary.cpp
   CWmiSupport.cpp
   CAwsSupport.cpp
   CloudProbeSeams.cpp

@@ -1,7 +1,7 @@
 #pragma once
 // What the dialogs need from the server that hosts them: the connection
 // testers the clients handed in, the product code, a sink for connection
-// tests, and where the dialog templates live. The server's module implements
+// tests, where the dialog templates live, and the log of listed lines. The server's module implements
 // it, so the dialogs never depend on the server.
 #include <windows.h>
 
@@ -33,6 +33,8 @@ public:
                                        ITestProgress** sink) = 0;
     // The module holding the dialog templates.
     virtual HINSTANCE ResourceInstance() = 0;
+    // Appends a line the dialog has just listed to RemoteDesktop.txt.
+    virtual void LogLine(const std::wstring& line) = 0;
 };
 
 }  // namespace dialogs

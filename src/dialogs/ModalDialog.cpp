@@ -5,8 +5,11 @@
 namespace dialogs {
 
 INT_PTR ModalDialog::DoModal(HINSTANCE instance, int templateId, HWND owner) {
-    return ::DialogBoxParamW(instance, MAKEINTRESOURCEW(templateId), owner, DialogProc,
-                             reinterpret_cast<LPARAM>(this));
+    INT_PTR result = ::DialogBoxParamW(instance, MAKEINTRESOURCEW(templateId), owner, DialogProc,
+                                       reinterpret_cast<LPARAM>(this));
+    // Nobody waits for the answer: the client's Show has long returned S_OK.
+    if (result == -1) win::Trace(L"dialogs", L"DialogBoxParamW", win::LastErrorResult());
+    return result;
 }
 
 INT_PTR CALLBACK ModalDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -23,7 +26,7 @@ INT_PTR CALLBACK ModalDialog::DialogProc(HWND window, UINT message, WPARAM wPara
     bool handled = false;
     // A handler that threw answers FALSE: the message goes to the dialog manager.
     INT_PTR result = win::CallbackBarrier<INT_PTR>(
-        FALSE, [&] { return self->HandleMessage(message, wParam, lParam, handled); });
+        L"dialog message", FALSE, [&] { return self->HandleMessage(message, wParam, lParam, handled); });
     if (message == WM_NCDESTROY) {
         self->window_.store(nullptr);
         ::SetWindowLongPtrW(window, DWLP_USER, 0);

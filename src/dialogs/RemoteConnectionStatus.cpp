@@ -60,7 +60,9 @@ private:
 }  // namespace
 
 RemoteConnectionStatus::RemoteConnectionStatus(DialogServices& services)
-    : services(services), events(std::make_shared<ProgressEvents>()) {}
+    : RemoteDialogBase(&services),
+      services(services),
+      events(std::make_shared<ProgressEvents>()) {}
 
 RemoteConnectionStatus::~RemoteConnectionStatus() {
     if (progressStubHeld) ::CoLockObjectExternal(progress.Get(), FALSE, TRUE);

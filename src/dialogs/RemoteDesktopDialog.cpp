@@ -8,7 +8,8 @@
 
 namespace dialogs {
 
-RemoteDesktopDialog::RemoteDesktopDialog(DialogServices& services) : services(services) {}
+RemoteDesktopDialog::RemoteDesktopDialog(DialogServices& services)
+    : RemoteDialogBase(&services), services(services) {}
 
 INT_PTR RemoteDesktopDialog::Run() {
     return DoModal(services.ResourceInstance(), IDD_REMOTE_DESKTOP, parentWindow);

@@ -5,7 +5,6 @@
 #include "support/TextFormat.h"
 #include "report/ChannelTexts.h"
 #include "resources/resource.h"
-#include "support/DiagnosticLog.h"
 #include "support/Translation.h"
 
 namespace dialogs {
@@ -39,7 +38,8 @@ std::wstring TimeAgoText(long long d) {
     return UnitText(seconds, L"1 second", L"%u seconds");
 }
 
-RemoteDialogBase::RemoteDialogBase() : remoteSession(detector.inRemoteSession) {}
+RemoteDialogBase::RemoteDialogBase(DialogServices* services)
+    : remoteSession(detector.inRemoteSession), lineLog_(services) {}
 
 INT_PTR RemoteDialogBase::HandleMessage(UINT message, WPARAM wParam, LPARAM, bool& handled) {
     switch (message) {
@@ -158,7 +158,7 @@ void RemoteDialogBase::UpdateFocusDescription(HWND dialog) {
 void RemoteDialogBase::AddListLine(HWND dialog, int controlId, std::wstring line) {
     ::SendDlgItemMessageW(dialog, controlId, LB_ADDSTRING, 0,
                           reinterpret_cast<LPARAM>(line.c_str()));
-    support::LogLine(line);
+    if (lineLog_) lineLog_->LogLine(line);
 }
 
 }  // namespace dialogs

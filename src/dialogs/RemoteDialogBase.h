@@ -3,12 +3,14 @@
 // (opening, button clicks, Cancel, the description line), and every small
 // piece of user-visible text they build, each through the translation
 // catalogue (the channel texts are the channel report's). AddListLine is the
-// one way a line reaches a list box, and it logs the line.
+// one way a line reaches a list box, and it logs the line through the
+// services the dialog was given.
 #include <windows.h>
 
 #include <string>
 
 #include "FarlinkUI.h"
+#include "dialogs/DialogServices.h"
 #include "dialogs/ModalDialog.h"
 #include "detection/RemoteComponentDetector.h"
 
@@ -16,8 +18,9 @@ namespace dialogs {
 
 class RemoteDialogBase : public ModalDialog {
 public:
-    // Constructs the detector, which probes the session.
-    RemoteDialogBase();
+    // Constructs the detector, which probes the session. Listed lines go to
+    // the log of `services` when given.
+    explicit RemoteDialogBase(DialogServices* services = nullptr);
     ~RemoteDialogBase() override = default;
 
     virtual void GetChannelStatusText(bool working, std::wstring& text);
@@ -49,6 +52,9 @@ protected:
     sharedfarlink::RemoteComponentDetector detector;
     // Taken once, right after the detector probed; every query and repair uses it.
     const bool remoteSession;
+
+private:
+    DialogServices* const lineLog_;
 };
 
 // The elapsed-time text for a difference of `seconds` (now minus then): only

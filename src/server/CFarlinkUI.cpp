@@ -6,10 +6,12 @@
 
 namespace server {
 
+CFarlinkUI::CFarlinkUI(FarlinkModule& module) : ServerObject(module.Lifetime()), module_(module) {}
+
 STDMETHODIMP CFarlinkUI::Connect(IConnectionTester* tester) {
     if (!tester) return E_POINTER;
-    return win::ComBarrier([tester] {
-        TheModule().Services().AddTester(tester);
+    return win::ComBarrier([this, tester] {
+        module_.Services().AddTester(tester);
         return S_OK;
     });
 }
@@ -31,7 +33,7 @@ STDMETHODIMP CFarlinkUI::ShowRemoteDesktopDialog(LONGLONG hwndParent,
         // client sends one as a 64-bit integer.
         HWND parent = reinterpret_cast<HWND>(
             static_cast<ULONG_PTR>(static_cast<ULONG>(hwndParent & 0xFFFFFFFF)));
-        TheModule().Dialogs().Show(parent);
+        module_.Dialogs().Show(parent);
         return S_OK;
     });
 }

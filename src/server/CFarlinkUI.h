@@ -7,13 +7,20 @@
 
 namespace server {
 
+class FarlinkModule;
+
 class CFarlinkUI : public com::DispatchImpl<IFarlinkUI, &LIBID_FarlinkUILib>,
                    public com::ServerObject {
 public:
+    explicit CFarlinkUI(FarlinkModule& module);
+
     STDMETHODIMP Connect(IConnectionTester* tester) override;
     STDMETHODIMP GetProcessId(ULONG* processID) override;
     STDMETHODIMP ShowRemoteDesktopDialog(LONGLONG hwndParent,
                                          BSTR threeLetterLanguageCode) override;
+
+private:
+    FarlinkModule& module_;
 };
 
 }  // namespace server

@@ -14,6 +14,8 @@ namespace server {
 class CTestProgress : public com::DispatchImpl<ITestProgress, &LIBID_FarlinkUILib>,
                       public com::ServerObject {
 public:
+    explicit CTestProgress(com::ServerLock& lock) : ServerObject(lock) {}
+
     STDMETHODIMP Progress() override;
     STDMETHODIMP Completed(OverallConnectionStatus overallStatus) override;
 

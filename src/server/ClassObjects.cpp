@@ -1,33 +1,18 @@
 #include "server/ClassObjects.h"
 
-#include "com/ClassFactory.h"
-#include "server/CFarlinkUI.h"
-#include "server/CTestProgress.h"
+#include "win/Trace.h"
 
 namespace server {
 
-namespace {
-
-com::ClassFactory<CTestProgress> g_testProgressFactory;
-com::ClassFactory<CFarlinkUI> g_farlinkUIFactory;
-
-struct ClassEntry {
-    const CLSID* clsid;
-    IClassFactory* factory;
-};
-
-// TestProgress first, as registration also orders it.
-const ClassEntry kClasses[] = {
-    {&CLSID_TestProgress, &g_testProgressFactory},
-    {&CLSID_FarlinkUI, &g_farlinkUIFactory},
-};
-static_assert(ARRAYSIZE(kClasses) == 2, "one cookie per class");
-
-}  // namespace
-
 HRESULT ClassObjects::Register() {
-    for (size_t i = 0; i < ARRAYSIZE(kClasses); ++i) {
-        HRESULT hr = ::CoRegisterClassObject(*kClasses[i].clsid, kClasses[i].factory,
+    // TestProgress first, as registration also orders it.
+    const struct {
+        const CLSID* clsid;
+        IClassFactory* factory;
+    } classes[] = {{&CLSID_TestProgress, &testProgress_}, {&CLSID_FarlinkUI, &farlinkUI_}};
+    static_assert(ARRAYSIZE(classes) == ARRAYSIZE(cookies_), "one cookie per class");
+    for (size_t i = 0; i < ARRAYSIZE(classes); ++i) {
+        HRESULT hr = ::CoRegisterClassObject(*classes[i].clsid, classes[i].factory,
                                              CLSCTX_LOCAL_SERVER,
                                              REGCLS_MULTIPLEUSE | REGCLS_SUSPENDED, &cookies_[i]);
         if (FAILED(hr)) return hr;
@@ -39,7 +24,10 @@ HRESULT ClassObjects::Revoke() {
     for (DWORD& cookie : cookies_) {
         if (cookie == 0) continue;
         HRESULT hr = ::CoRevokeClassObject(cookie);
-        if (FAILED(hr)) return hr;
+        if (FAILED(hr)) {
+            win::Trace(L"server", L"CoRevokeClassObject", hr);
+            return hr;
+        }
         cookie = 0;
     }
     return S_OK;

@@ -1,16 +1,20 @@
 #include "server/DialogThread.h"
 
 #include "win/ExceptionBarrier.h"
+#include "win/Trace.h"
 
 namespace server {
 
-DialogThread::DialogThread(ServerDialogServices& services)
+DialogThread::DialogThread(ServerDialogServices& services, com::ServerLock& serverLock)
     : services_(services),
+      serverLock_(serverLock),
       showEvent_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
       quitEvent_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
 void DialogThread::Start() {
-    if (!thread_) thread_.Reset(::CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr));
+    if (thread_) return;
+    thread_.Reset(::CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr));
+    if (!thread_) win::Trace(L"server", L"dialog thread start", win::LastErrorResult());
 }
 
 void DialogThread::Stop() {
@@ -21,15 +25,28 @@ void DialogThread::Stop() {
 }
 
 void DialogThread::Show(HWND parent) {
+    if (!thread_ || !showEvent_) {
+        win::Trace(L"server", L"Show without a dialog thread", E_UNEXPECTED);
+        return;
+    }
     HWND open = nullptr;
     {
         win::AutoLock lock(lock_);
-        if (!current_) {
+        open = current_ ? current_->Window() : nullptr;
+        if (!open) {
             parent_ = parent;
-            ::SetEvent(showEvent_.Get());
+            if (!requested_) {
+                requested_ = true;
+                ::SetEvent(showEvent_.Get());
+            }
+            // Taken here, under the lock, while the caller's object still holds
+            // the server: the dialog thread cannot let go of a hold not yet taken.
+            if (!holdsServer_) {
+                holdsServer_ = true;
+                serverLock_.Lock();
+            }
             return;
         }
-        open = current_->Window();
     }
     // Outside the lock: moving waits for the dialog thread, which may be
     // waiting for the lock itself.
@@ -37,7 +54,7 @@ void DialogThread::Show(HWND parent) {
 }
 
 DWORD WINAPI DialogThread::ThreadProc(void* param) {
-    return win::CallbackBarrier<DWORD>(1, [param]() -> DWORD {
+    return win::CallbackBarrier<DWORD>(L"dialog thread", 1, [param]() -> DWORD {
         static_cast<DialogThread*>(param)->Loop();
         return 0;
     });
@@ -51,29 +68,41 @@ void DialogThread::Loop() {
         if (wait == WAIT_OBJECT_0) break;
         if (wait != WAIT_OBJECT_0 + 1) continue;
         // A dialog that fails (out of memory) is lost, the thread is not.
-        win::CallbackBarrier(false, [this] {
+        win::CallbackBarrier(L"Remote Desktop dialog", false, [this] {
             RunOneDialog();
             return true;
         });
         std::unique_ptr<dialogs::RemoteDesktopDialog> closed;
+        bool letGo = false;
         {
             win::AutoLock lock(lock_);
             closed = std::move(current_);
+            // A Show during this dialog's life asked for one more showing.
+            letGo = holdsServer_ && !requested_;
+            if (letGo) holdsServer_ = false;
         }
-        // Destroyed outside the lock, with its detector.
+        // Destroyed outside the lock, with its detector, before the server may end.
+        closed.reset();
+        if (letGo) serverLock_.Unlock();
     }
     services_.ClearTesters();
     if (comInitialized) ::CoUninitialize();
 }
 
 void DialogThread::RunOneDialog() {
+    HWND parent;
+    {
+        win::AutoLock lock(lock_);
+        requested_ = false;
+        parent = parent_;
+    }
     // Built outside the lock: the detector's session probe may take a while.
     auto dialog = std::make_unique<dialogs::RemoteDesktopDialog>(services_);
     dialogs::RemoteDesktopDialog* shown = dialog.get();
+    shown->SetParentWindow(parent);
     {
         win::AutoLock lock(lock_);
         current_ = std::move(dialog);
-        shown->SetParentWindow(parent_);
     }
     shown->Run();
 }

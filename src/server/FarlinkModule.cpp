@@ -3,8 +3,8 @@
 #include <msi.h>
 
 #include "com/DispatchImpl.h"
-#include "com/ServerLock.h"
 #include "server/Registration.h"
+#include "win/Trace.h"
 
 namespace server {
 
@@ -24,48 +24,40 @@ constexpr DWORD kUnusedComLaunchMs = 10000;
 const wchar_t kClaimName[] = L"Local\\FarlinkUI-{5B0C2A71-3E94-4F1D-9A62-7C81D4E0B3A9}";
 }  // namespace
 
-FarlinkModule& TheModule() {
-    static FarlinkModule module;
-    return module;
-}
-
 int FarlinkModule::Main() {
     ServerSwitch which = ParseServerSwitch(::GetCommandLineW());
     // Before the services: a second server must not truncate the first one's log.
-    if (which == ServerSwitch::None && !ClaimServer()) return 0;
+    if (which == ServerSwitch::None && !ClaimServer()) {
+        win::Trace(L"server", L"one-instance claim kept by another server", WAIT_TIMEOUT);
+        return 0;
+    }
     StartServices();
     bool comInitialized = false;
     HRESULT hr = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     if (SUCCEEDED(hr)) {
         comInitialized = true;
     } else if (!(hr == RPC_E_CHANGED_MODE && ::GetModuleHandleW(L"Mscoree.dll"))) {
-        StopServices();
+        EndService();
         return hr;
     }
 
-    HRESULT result = which == ServerSwitch::None ? Run() : HandleSwitch(which);
+    HRESULT result = which == ServerSwitch::None ? Serve() : HandleSwitch(which);
 
+    EndService();
     if (comInitialized) {
         com::ReleaseTypeInfoCache();
         ::CoUninitialize();
     }
-    StopServices();
     return result;
 }
 
 void FarlinkModule::StartServices() {
     // The log first, so that it exists (and is truncated) whatever happens next.
     log_.Open();
-    support::SetProcessLog(&log_);
+    if (!log_.IsOpen()) win::Trace(L"server", L"open RemoteDesktop.txt", win::LastErrorResult());
     dialogThread_.Start();
     // Every later repair runs the installer silently.
     ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
-}
-
-void FarlinkModule::StopServices() {
-    dialogThread_.Stop();
-    support::SetProcessLog(nullptr);
-    log_.Close();
 }
 
 HRESULT FarlinkModule::HandleSwitch(ServerSwitch which) {
@@ -77,36 +69,40 @@ HRESULT FarlinkModule::HandleSwitch(ServerSwitch which) {
     return UnregisterServer(self, perUser);
 }
 
-HRESULT FarlinkModule::Run() {
+HRESULT FarlinkModule::Serve() {
     HRESULT hr = classObjects_.Register();
     const DWORD idleLimit = IsComLaunch(::GetCommandLineW()) ? kUnusedComLaunchMs : INFINITE;
     if (SUCCEEDED(hr)) hr = lifetime_.RunUntilUnlocked(idleLimit);
-    HRESULT revoked = classObjects_.Revoke();
-    // From here a new activation needs a new server, which may take over.
-    ReleaseClaim();
+    HRESULT revoked = EndService();
     if (FAILED(hr)) return hr;
     ::Sleep(kExitPauseMs);
     return revoked;
 }
 
+HRESULT FarlinkModule::EndService() {
+    if (ended_) return revoked_;
+    ended_ = true;
+    // The lock count is zero: no dialog is open or asked for, so the thread
+    // ends at once and releases the testers inside its apartment.
+    dialogThread_.Stop();
+    revoked_ = classObjects_.Revoke();
+    // From here a new activation needs a new server, which may take over.
+    if (claimed_) ::ReleaseMutex(claim_.Get());
+    claimed_ = false;
+    log_.Close();
+    return revoked_;
+}
+
 bool FarlinkModule::ClaimServer() {
     claim_.Reset(::CreateMutexW(nullptr, FALSE, kClaimName));
     // Without the mutex there is nobody to agree with: serve.
-    if (!claim_) return true;
+    if (!claim_) {
+        win::Trace(L"server", L"CreateMutexW (one-instance claim)", win::LastErrorResult());
+        return true;
+    }
     DWORD wait = ::WaitForSingleObject(claim_.Get(), kClaimWaitMs);
     claimed_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
     return claimed_;
 }
 
-void FarlinkModule::ReleaseClaim() {
-    if (claimed_) ::ReleaseMutex(claim_.Get());
-    claimed_ = false;
-}
-
 }  // namespace server
-
-// The host side of the com layer's server lock.
-namespace com {
-void LockServer() { server::TheModule().Lifetime().Lock(); }
-ULONG UnlockServer() { return server::TheModule().Lifetime().Unlock(); }
-}  // namespace com

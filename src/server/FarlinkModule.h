@@ -1,8 +1,10 @@
 #pragma once
-// The one process-wide module: it owns the server's parts and runs the entry
-// sequence. Each part does one job in a file of its own: the lifetime and
-// message loop, the class objects, the dialog thread, the services the
-// dialogs use; the log comes from support.
+// The one owner of the server's life. It runs the entry sequence and holds
+// every part that decides when the process may end: the lock count and
+// message loop (ServerLifetime), the class objects, the dialog thread (a
+// shown dialog holds the lock as an object does), the one-instance claim
+// and the log. Each part does one job in a file of its own; this file says
+// in which order they start and stop.
 #include <windows.h>
 
 #include "server/ClassObjects.h"
@@ -30,24 +32,27 @@ public:
 
 private:
     void StartServices();
-    void StopServices();
     HRESULT HandleSwitch(ServerSwitch which);
-    HRESULT Run();
+    // Serves clients until the last object is gone and no dialog is open.
+    HRESULT Serve();
+    // The dialog thread joined, then the class objects revoked, the claim
+    // dropped and the log closed: once, together, in that order, so that a
+    // server that starts meanwhile can neither reach this one nor truncate
+    // the log under a dialog still writing to it. The revoke's result.
+    HRESULT EndService();
     // One serving server per session: false when another one kept its claim
     // for the whole wait.
     bool ClaimServer();
-    void ReleaseClaim();
 
     support::DiagnosticLog log_;
     ServerLifetime lifetime_;
-    ServerDialogServices services_;
-    DialogThread dialogThread_{services_};
-    ClassObjects classObjects_;
+    ServerDialogServices services_{lifetime_, log_};
+    DialogThread dialogThread_{services_, lifetime_};
+    ClassObjects classObjects_{lifetime_, *this};
     win::ScopedHandle claim_;
     bool claimed_ = false;
+    bool ended_ = false;
+    HRESULT revoked_ = S_OK;
 };
-
-// The module of this process.
-FarlinkModule& TheModule();
 
 }  // namespace server

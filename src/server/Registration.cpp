@@ -5,6 +5,7 @@
 
 #include "com/RegistryScript.h"
 #include "com/TypeLibrary.h"
+#include "win/Trace.h"
 
 namespace server {
 
@@ -35,10 +36,7 @@ HRESULT RunScript(HMODULE module, UINT id, com::ScriptMode mode, bool perUser) {
     return com::RunRegistryScript(script, Replacements(module), mode, perUser);
 }
 
-}  // namespace
-
-// The AppID goes first and leaves last, around the classes that name it.
-HRESULT RegisterServer(HMODULE module, bool perUser) {
+HRESULT RegisterServerOnce(HMODULE module, bool perUser) {
     HRESULT hr = RunScript(module, kAppIdScript, com::ScriptMode::Register, perUser);
     if (FAILED(hr)) return hr;
     for (UINT id : kClassScripts) {
@@ -48,14 +46,37 @@ HRESULT RegisterServer(HMODULE module, bool perUser) {
     return com::RegisterTypeLibrary(ModulePath(module).c_str(), perUser);
 }
 
-HRESULT UnregisterServer(HMODULE module, bool perUser) {
+// With `keepGoing` every step runs (undoing a part-done registration, where
+// the later steps may find nothing to remove); the first failure is returned.
+HRESULT Unregister(HMODULE module, bool perUser, bool keepGoing) {
+    HRESULT first = S_OK;
+    auto step = [&](HRESULT hr) {
+        if (FAILED(hr) && SUCCEEDED(first)) first = hr;
+        return SUCCEEDED(first) || keepGoing;
+    };
     for (UINT id : kClassScripts) {
-        HRESULT hr = RunScript(module, id, com::ScriptMode::Unregister, perUser);
-        if (FAILED(hr)) return hr;
+        if (!step(RunScript(module, id, com::ScriptMode::Unregister, perUser))) return first;
     }
-    HRESULT hr = com::UnregisterTypeLibrary(ModulePath(module).c_str(), perUser);
-    if (FAILED(hr)) return hr;
-    return RunScript(module, kAppIdScript, com::ScriptMode::Unregister, perUser);
+    if (!step(com::UnregisterTypeLibrary(ModulePath(module).c_str(), perUser))) return first;
+    step(RunScript(module, kAppIdScript, com::ScriptMode::Unregister, perUser));
+    return first;
 }
+
+}  // namespace
+
+// The AppID goes first and leaves last, around the classes that name it. A
+// registration that fails halfway is undone by the unregister pass, as the
+// platform's registrar does: no class key may name a server that is not
+// fully registered.
+HRESULT RegisterServer(HMODULE module, bool perUser) {
+    HRESULT hr = RegisterServerOnce(module, perUser);
+    if (FAILED(hr)) {
+        win::Trace(L"server", L"registration, undone", hr);
+        Unregister(module, perUser, true);
+    }
+    return hr;
+}
+
+HRESULT UnregisterServer(HMODULE module, bool perUser) { return Unregister(module, perUser, false); }
 
 }  // namespace server

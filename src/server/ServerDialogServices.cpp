@@ -40,7 +40,7 @@ HRESULT ServerDialogServices::CreateProgressSink(
     *sink = nullptr;
     // A COM object of the server: it holds the server lock while anyone,
     // the dialog or a tester, still holds it.
-    auto* object = com::ComObject<CTestProgress>::CreateInstance();
+    auto* object = com::ComObject<CTestProgress>::CreateInstance(serverLock_);
     if (!object) return E_OUTOFMEMORY;
     object->SetEvents(events);
     object->AddRef();

@@ -1,6 +1,7 @@
 #include "server/ServerLifetime.h"
 
 #include "win/ExceptionBarrier.h"
+#include "win/Trace.h"
 
 namespace server {
 
@@ -13,21 +14,60 @@ ServerLifetime::ServerLifetime()
       shutdownEvent_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
 void ServerLifetime::Lock() {
-    everLocked_.store(true);
+    {
+        win::AutoLock guard(lock_);
+        ++count_;
+        everLocked_ = true;
+    }
     ::CoAddRefServerProcess();
 }
 
+bool ServerLifetime::TryLock() {
+    {
+        win::AutoLock guard(lock_);
+        if (stopping_) return false;
+        ++count_;
+        everLocked_ = true;
+    }
+    ::CoAddRefServerProcess();
+    return true;
+}
+
 ULONG ServerLifetime::Unlock() {
-    ULONG count = ::CoReleaseServerProcess();
-    if (count == 0) ::SetEvent(shutdownEvent_.Get());
-    return count;
+    // COM suspends the class objects when its own count reaches zero.
+    ::CoReleaseServerProcess();
+    ULONG left;
+    {
+        win::AutoLock guard(lock_);
+        left = --count_;
+        if (left == 0) stopping_ = true;
+    }
+    if (left == 0) ::SetEvent(shutdownEvent_.Get());
+    return left;
+}
+
+bool ServerLifetime::StopIfNeverUsed() {
+    // Suspend first, then look: an activation COM hands over after the look
+    // finds the server stopping and is refused, so none gets an object from a
+    // server that is about to leave.
+    HRESULT suspended = ::CoSuspendClassObjects();
+    {
+        win::AutoLock guard(lock_);
+        if (!everLocked_) {
+            stopping_ = true;
+            return true;
+        }
+    }
+    if (SUCCEEDED(suspended)) {
+        HRESULT resumed = ::CoResumeClassObjects();
+        if (FAILED(resumed)) win::Trace(L"server", L"CoResumeClassObjects at the idle mark", resumed);
+    }
+    return false;
 }
 
 HRESULT ServerLifetime::RunUntilUnlocked(DWORD idleLimitMs) {
     if (!shutdownEvent_) return E_FAIL;
     idleLimitMs_ = idleLimitMs;
-    // A count that touched zero before the loop (a registration run) does not count.
-    ::ResetEvent(shutdownEvent_.Get());
     // The thread's message queue must exist before the monitor can post to it.
     MSG msg;
     ::PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
@@ -48,10 +88,10 @@ HRESULT ServerLifetime::RunUntilUnlocked(DWORD idleLimitMs) {
 }
 
 DWORD WINAPI ServerLifetime::MonitorThreadProc(void* param) {
-    return win::CallbackBarrier<DWORD>(1, [param]() -> DWORD {
+    return win::CallbackBarrier<DWORD>(L"lifetime monitor", 1, [param]() -> DWORD {
         auto* lifetime = static_cast<ServerLifetime*>(param);
         DWORD wait = ::WaitForSingleObject(lifetime->shutdownEvent_.Get(), lifetime->idleLimitMs_);
-        if (wait == WAIT_TIMEOUT && lifetime->everLocked_.load())
+        if (wait == WAIT_TIMEOUT && !lifetime->StopIfNeverUsed())
             ::WaitForSingleObject(lifetime->shutdownEvent_.Get(), INFINITE);
         ::PostThreadMessageW(lifetime->mainThreadId_, WM_QUIT, 0, 0);
         return 0;

@@ -2,8 +2,12 @@
 #include <windows.h>
 
 #include "server/FarlinkModule.h"
+#include "win/LibrarySearch.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before anything is loaded by name.
+    win::HardenLibrarySearch();
     // The command line is read from GetCommandLineW, program path included.
-    return server::TheModule().Main();
+    server::FarlinkModule module;
+    return module.Main();
 }

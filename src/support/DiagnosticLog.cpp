@@ -8,12 +8,6 @@
 
 namespace support {
 
-namespace {
-
-DiagnosticLog* g_processLog = nullptr;
-
-}  // namespace
-
 std::wstring DiagnosticLog::PathFor(const std::wstring& appDataFolder, unsigned majorVersion) {
     return appDataFolder + L"\\Corvane\\Shared\\Farlink\\" + NumberText(majorVersion) +
            L"\\RemoteDesktop.txt";
@@ -66,11 +60,5 @@ void DiagnosticLog::WriteLine(const std::wstring& text) {
 }
 
 void DiagnosticLog::Close() { file_.Reset(); }
-
-void LogLine(const std::wstring& text) {
-    if (g_processLog) g_processLog->WriteLine(text);
-}
-
-void SetProcessLog(DiagnosticLog* log) { g_processLog = log; }
 
 }  // namespace support

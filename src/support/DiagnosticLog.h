@@ -45,10 +45,4 @@ private:
     win::ScopedHandle file_;
 };
 
-// Appends a line to the process's log (the one registered with SetProcessLog).
-void LogLine(const std::wstring& text);
-
-// The log LogLine writes to; null drops every line.
-void SetProcessLog(DiagnosticLog* log);
-
 }  // namespace support

@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <new>
 
 #include "lingua/LinguaInterface.h"
 #include "support/LocaleFolder.h"
+#include "win/Trace.h"
 
 namespace support {
 
@@ -15,16 +17,16 @@ constexpr wchar_t kDomain[] = L"FarlinkUI";
 constexpr wchar_t kLibraryName[] = L"Lingua.dll";
 constexpr wchar_t kEmptyMarker[] = L".EMPTY.";
 
-// Process-wide and unlocked: InitializeTranslation completes inside the first
-// ShowRemoteDesktopDialog call before the dialog thread is woken, and only the
-// dialog thread translates.
+// Process-wide. InitializeTranslation fills it once, inside the first
+// ShowRemoteDesktopDialog call; Show calls that arrive meanwhile on other COM
+// threads wait for it to be complete (the one-time initialisation publishes
+// it), and only the dialog thread, woken afterwards, translates.
 struct TranslationState {
     std::wstring libraryFolder;
     // Never freed: texts the library handed out must outlive every caller.
     HMODULE library = nullptr;
     LinguaInterface* lingua = nullptr;
     bool loadFailed = false;
-    bool initialized = false;
 };
 
 TranslationState& State() {
@@ -69,17 +71,11 @@ bool ObtainInterface() {
     return state.lingua != nullptr;
 }
 
-}  // namespace
-
-void InitializeTranslation(const wchar_t* languageCode) {
+void Initialize(const wchar_t* language) {
     TranslationState& state = State();
-    if (state.initialized) return;
-    state.initialized = true;
-
     state.libraryFolder = ProgramFolder();
     state.loadFailed = false;
 
-    const wchar_t* language = languageCode ? languageCode : L"";
     LocaleFolderResult locale = FindLocaleFolder(language, {kDomain});
 
     // Each step asks again: an interface that could not be had for one step
@@ -88,6 +84,27 @@ void InitializeTranslation(const wchar_t* languageCode) {
     if (ObtainInterface()) state.lingua->SetModule(::GetModuleHandleW(nullptr), 0, 0);
     if (ObtainInterface()) state.lingua->SetFlag(kLinguaNullWhenUnknown);
     if (ObtainInterface()) state.lingua->SetLanguage(language);
+    else win::Trace(L"translation", L"Lingua.dll", E_NOINTERFACE);
+}
+
+BOOL CALLBACK InitializeOnce(INIT_ONCE*, void* language, void**) {
+    // Nothing may unwind through the system's frames: a failed allocation
+    // fails this attempt, and the next call tries again.
+    try {
+        Initialize(static_cast<const wchar_t*>(language));
+        return TRUE;
+    } catch (const std::bad_alloc&) {
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+void InitializeTranslation(const wchar_t* languageCode) {
+    static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
+    if (!::InitOnceExecuteOnce(&once, InitializeOnce,
+                               const_cast<wchar_t*>(languageCode ? languageCode : L""), nullptr))
+        throw std::bad_alloc();
 }
 
 std::wstring Translate(const wchar_t* context, const wchar_t* msgid) {

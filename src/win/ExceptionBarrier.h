@@ -1,11 +1,14 @@
 #pragma once
 // Nothing may leave a COM method, a window procedure or a thread procedure by
 // exception: the caller is the system or another process, which cannot catch it.
-// The program reports a failed allocation by throwing (std::bad_alloc from the
-// standard library); a barrier turns it into the boundary's own answer.
+// The program reports a failed allocation by throwing std::bad_alloc; a
+// barrier turns it into the boundary's own answer. Logic errors never arrive
+// here: the shipped runtime (LeanRuntime.cpp) fails fast on them.
 #include <windows.h>
 
 #include <new>
+
+#include "win/Trace.h"
 
 namespace win {
 
@@ -23,14 +26,23 @@ HRESULT ComBarrier(Body&& body) noexcept {
 }
 
 // For callbacks the system makes (window, dialog and thread procedures): the
-// body's answer, or `neutral` when it threw.
+// body's answer, or `neutral` when it threw, which leaves a trace line naming
+// `where`: the caller gets no error to report.
 template <typename Result, typename Body>
-Result CallbackBarrier(Result neutral, Body&& body) noexcept {
+Result CallbackBarrier(const wchar_t* where, Result neutral, Body&& body) noexcept {
     try {
         return body();
+    } catch (const std::bad_alloc&) {
+        Trace(L"barrier", where, static_cast<unsigned long>(E_OUTOFMEMORY));
     } catch (...) {
-        return neutral;
+        Trace(L"barrier", where, static_cast<unsigned long>(E_UNEXPECTED));
     }
+    return neutral;
+}
+
+template <typename Result, typename Body>
+Result CallbackBarrier(Result neutral, Body&& body) noexcept {
+    return CallbackBarrier(L"callback", neutral, static_cast<Body&&>(body));
 }
 
 }  // namespace win

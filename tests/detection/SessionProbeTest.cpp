@@ -166,9 +166,9 @@ public:
 };
 
 std::wstring Variable(const wchar_t* name) {
-    wchar_t value[1024] = {};
-    DWORD n = ::GetEnvironmentVariableW(name, value, 1024);
-    return n < 1024 ? std::wstring(value, n) : std::wstring();
+    std::wstring value(32767, L'\0');
+    value.resize(::GetEnvironmentVariableW(name, &value[0], 32767));
+    return value;
 }
 
 struct RawValue {
@@ -269,17 +269,23 @@ TEST_P(SessionProbeTable, Decides) {
     if (c.primeAfter != kNone && !c.cached) c.uuid = kEc2Uuid, c.metadataUp = true;
 
     tst::ScratchHive hive(nullptr);
-    // The doubles go under their vendor names into a scratch folder made the
-    // current directory, where both SearchPathW and LoadLibraryW look.
-    const std::wstring vendors = tst::MakeScratchDir(L"vendor");
+    // The doubles go under their vendor names into a folder on PATH, where an
+    // installer may put them. The current directory holds planted copies of
+    // both, which must never load.
+    const std::wstring vendors = tst::MakeScratchDir(L"vendor"), planted = tst::MakeScratchDir(L"planted");
+    const std::wstring marker = planted + L"\\loaded.txt", path = Variable(L"PATH");
     wchar_t previous[MAX_PATH] = {};
     ::GetCurrentDirectoryW(MAX_PATH, previous);
-    ::SetCurrentDirectoryW(vendors.c_str());
+    ::SetCurrentDirectoryW(planted.c_str());
+    ::SetEnvironmentVariableW(L"PATH", (L"relative-dir;" + vendors + L";" + path).c_str());
+    ::SetEnvironmentVariableW(L"FARLINK_DOUBLE_MARKER", marker.c_str());
     for (const wchar_t* name : kDoubleVariables) ::SetEnvironmentVariableW(name, nullptr);
     for (auto [built, vendorName] : {std::pair(c.wfapi, L"\\wfapi.dll"), std::pair(c.vdp, L"\\vdp_rdpvcbridge.dll")}) {
         if (built) { ASSERT_TRUE(*built ? ::CopyFileW(tst::BesideExe(built).c_str(), (vendors + vendorName).c_str(), FALSE)
                                         : tst::CreateEmptyFile(vendors + vendorName)); }
     }
+    ASSERT_TRUE(::CopyFileW(tst::BesideExe(kWfapi).c_str(), (planted + L"\\wfapi.dll").c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW(tst::BesideExe(kVdp).c_str(), (planted + L"\\vdp_rdpvcbridge.dll").c_str(), FALSE));
     FakeSessionFacts facts;
     facts.metric = c.metric, facts.answers = c.terminal, facts.sessionIdResult = c.sessionIdOk;
     sharedfarlink::ScopedSessionFactsOverride factsOverride(sharedfarlink::g_testSessionFacts, &facts);
@@ -316,8 +322,14 @@ TEST_P(SessionProbeTable, Decides) {
         ::RegQueryValueExW(key.Get(), L"Server", nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes) == ERROR_SUCCESS)
         after = RawValue{type, std::wstring(data, bytes / 2)};
     EXPECT_TRUE(c.cachedAfter == after);
+    const std::string loaded = tst::ReadFileBytes(marker);
+    EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(loaded.data()), loaded.size() / 2).find(planted),
+              std::wstring::npos) << "a planted library was loaded";
     ::SetCurrentDirectoryW(previous);
+    ::SetEnvironmentVariableW(L"PATH", path.c_str());
+    ::SetEnvironmentVariableW(L"FARLINK_DOUBLE_MARKER", nullptr);
     tst::RemoveTree(vendors);
+    tst::RemoveTree(planted);
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, SessionProbeTable, testing::ValuesIn(kCases),

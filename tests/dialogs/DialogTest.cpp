@@ -12,7 +12,6 @@
 #include "dialogs/RemoteDialogBase.h"
 #include "support/TextFormat.h"
 #include "resources/resource.h"
-#include "support/DiagnosticLog.h"
 
 namespace {
 
@@ -61,25 +60,6 @@ TEST_F(DialogBase, TextsLeaveOutWhatIsUnknownAndFormatsCannotReadPastTheirArgume
     EXPECT_EQ(FormatText(L"%s and %s", {L"one"}), L"one and ");
     EXPECT_EQ(FormatText(L"100%% %n %d %", {}), L"100% %n %d %");
     EXPECT_EQ(FormatText(L"%u days", {L"text"}), L"0 days");
-}
-
-TEST_F(DialogBase, AddListLineAddsTheLineUnchangedAndLogsIt) {
-    const std::wstring dir = tst::MakeScratchDir(L"dialog-log"), path = dir + L"\\RemoteDesktop.txt";
-    HWND list = Child(L"ListBox", IDC_STATUS_LIST);
-    support::DiagnosticLog log;
-    log.OpenAt(path);
-    support::SetProcessLog(&log);
-    for (const wchar_t* line : {L"RDP channel working\r\n", L"", L"Test completed: 10:15:04"})
-        base_.AddListLine(window_, IDC_STATUS_LIST, line);
-    support::SetProcessLog(nullptr);
-    log.Close();
-    ASSERT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), 3);
-    wchar_t text[64] = {};
-    ::SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
-    EXPECT_STREQ(text, L"RDP channel working\r\n");
-    // The item's own CR LF, then the log's line end; an empty line still ends.
-    EXPECT_EQ(tst::ReadFileBytes(path), "RDP channel working\r\r\n\r\n\r\nTest completed: 10:15:04\r\n");
-    tst::RemoveTree(dir);
 }
 
 // farlinkdrive's report of one run.
@@ -244,21 +224,6 @@ TEST_F(Dialogs, AFailedRepairShowsTheErrorAndKeepsRepairEnabled) {
                                 "add-in keys could not be written or removed.\n"), 2u) << out;
 }
 
-TEST_F(Dialogs, TheLogHoldsExactlyTheListedLinesInEnumerationOrder) {
-    InstallWorkingRdp();
-    ClientRun run = Run(L"--tester name=T,status=Link/0/0/0 connect pid show wait-dialog:desktop read:desktop"
-              L" click:desktop:test wait-dialog:status read:status click:status:close wait-gone:status"
-              L" click:desktop:close wait-gone:desktop release watch-exit");
-    ASSERT_TRUE(run.Has("ended=yes")) << run.output;
-    const Strings listed = run.Lines();
-    ASSERT_EQ(listed.size(), 5u) << run.output;
-    EXPECT_EQ(listed[3], "Client machine with no remote host running") << run.output;
-    // RDP before Azure as enumerated; every LF of a line is written CR LF.
-    EXPECT_EQ(tst::ReadFileBytes(tst::ServerLogPath()),
-              "RDP channel working\r\r\n\r\nAzure channel working\r\r\n\r\n" + listed[2] + "\r\n" + listed[3] +
-                  "\r\n" + listed[4] + "\r\n");
-}
-
 // The channel line follows the first test, with the status it completed
 // with; a tester that cannot start shows nothing; without exactly one client
 // process the client machine line stands alone and no test runs.
@@ -294,8 +259,16 @@ TEST_F(Dialogs, TheReportListsEachTestersStatusesUnderTheChannelLine) {
 
 // farlinkctl check and repair without a server: the exit-code table, the
 // report's lines and reasons, JSON, languages, usage errors that change
-// nothing, no log and no server.
+// nothing, no log and no server. They run in a folder where vendor libraries
+// were planted, which never load.
 TEST_F(Dialogs, FarlinkctlReportsEachChannelWithItsReasonAndAnExitCodeScriptsCanTrust) {
+    const std::wstring planted = tst::MakeScratchDir(L"planted"), marker = planted + L"\\loaded.txt";
+    for (auto [built, name] : {std::pair(L"double_wfapi.dll", L"\\wfapi.dll"), std::pair(L"double_vdpbridge.dll", L"\\vdp_rdpvcbridge.dll")})
+        ASSERT_TRUE(::CopyFileW(tst::BesideExe(built).c_str(), (planted + name).c_str(), FALSE));
+    wchar_t previous[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ::SetCurrentDirectoryW(planted.c_str());
+    ::SetEnvironmentVariableW(L"FARLINK_DOUBLE_MARKER", marker.c_str());
     const std::wstring log = tst::ServerLogPath(), logFolder = log.substr(0, log.find(L"\\Farlink\\") + 8);
     tst::RemoveTree(logFolder);
     auto narrow = [](const std::wstring& w) { return std::string(w.begin(), w.end()); };
@@ -342,6 +315,10 @@ TEST_F(Dialogs, FarlinkctlReportsEachChannelWithItsReasonAndAnExitCodeScriptsCan
         else EXPECT_NE(out.find(step.output), std::string::npos) << step.output << "\n" << out;
         if (step.exitCode >= 2) { EXPECT_EQ(install_.ReadName(tst::kKelp), L"<missing>") << out; }
     }
+    ::SetCurrentDirectoryW(previous);
+    ::SetEnvironmentVariableW(L"FARLINK_DOUBLE_MARKER", nullptr);
+    EXPECT_FALSE(tst::FileExists(marker)) << "a planted library was loaded";
+    tst::RemoveTree(planted);
     EXPECT_TRUE(tst::ServerPids().empty());  // only the driver starts a server
     EXPECT_FALSE(tst::FileExists(logFolder));  // the dialogs' log is the server's alone
 }
@@ -434,19 +411,45 @@ TEST_F(Dialogs, TextsComeOutInTheFirstRequestedLanguage) {
     }
 }
 
-// The log writes each line at once: a killed server has lost none.
-TEST_F(Dialogs, TheLogSurvivesAKilledServer) {
+// Client A releases its object with the dialog open: the dialog keeps the
+// server, its class objects and its log. Client B joins that server; its Show
+// moves the same dialog (in the language A chose). The log holds exactly the
+// listed lines of both dialogs, channels in enumeration order (the list box
+// sorts), each written as it was listed (a server killed then has lost none).
+TEST_F(Dialogs, AClientAfterTheLastReleaseJoinsTheOpenDialogAndItsLog) {
     InstallWorkingRdp();
-    tst::ChildProcess client;
-    ASSERT_TRUE(tst::StartClient(&client, L"--tester name=T connect show wait-dialog:desktop read:desktop wait-input"));
-    ASSERT_TRUE(client.WaitForOutput("repair=", 60000)) << client.Output();
-    tst::KillServers();
-    client.Kill();
-    EXPECT_EQ(tst::ReadFileBytes(tst::ServerLogPath()),
-              "RDP channel working\r\r\n\r\nAzure channel working\r\r\n\r\n") << client.Output();
-    // Wine may refuse the next activations of a killed server's class.
-    std::string out;
-    for (int i = 0; i < 3 && tst::RunClient(L"pid release", &out) != 0; ++i) ::Sleep(500);
+    std::string logged = "RDP channel working\r\r\n\r\nAzure channel working\r\r\n\r\n";
+    ClientRun a = Run(L"--tester name=A connect pid show wait-dialog:desktop read:desktop release");
+    EXPECT_EQ(tst::ReadFileBytes(tst::ServerLogPath()), logged);
+    ClientRun b = Run(L"--tester name=B connect pid show:fra sleep:500 count:desktop read:desktop click:desktop:test"
+                      L" wait-dialog:status read:status click:status:close wait-gone:status click:desktop:close"
+                      L" wait-gone:desktop release watch-exit");
+    EXPECT_EQ(b.Value("pid"), a.Value("pid")) << b.output;
+    EXPECT_TRUE(b.Has("count desktop=1") && b.Has("server exit=0 ended=yes")) << b.output;
+    const Strings lines = b.Lines();
+    ASSERT_EQ(lines.size(), 5u) << b.output;
+    EXPECT_EQ(Strings(lines.begin(), lines.begin() + 2), a.Lines()) << b.output;
+    EXPECT_EQ(lines[3], "Client machine with no remote host running") << b.output;
+    for (size_t i = 2; i < lines.size(); ++i) logged += lines[i] + "\r\n";
+    EXPECT_EQ(tst::ReadFileBytes(tst::ServerLogPath()), logged);
+}
+
+// Shows and the release arrive before the dialog is up. A Show that lands
+// while the dialog is being built shows it once more when it closes; the
+// server stays for every showing asked for and ends after the last one.
+TEST_F(Dialogs, ShowsRacingTheDialogsConstructionKeepTheServerUntilTheLastShowingCloses) {
+    InstallWorkingRdp();
+    for (DWORD gap : {0, 20, 60}) {
+        ASSERT_TRUE(tst::WaitForNoServer(15000));
+        Run(L"--tester name=T connect show sleep:" + std::to_wstring(gap) + L" show release");
+        std::string once = "RDP channel working\r\r\n\r\nAzure channel working\r\r\n\r\n", all, out;
+        // The next showing may be up before the last one is seen gone.
+        while (tst::RunClient(L"--wait 5 wait-dialog:desktop click:desktop:close sleep:1000", &out) == 0)
+            all += once;
+        EXPECT_TRUE(all.size() == once.size() || all.size() == 2 * once.size()) << gap << out;
+        EXPECT_TRUE(tst::WaitForNoServer(5000)) << gap;
+        EXPECT_EQ(tst::ReadFileBytes(tst::ServerLogPath()), all) << gap;
+    }
 }
 
 }  // namespace

@@ -3,14 +3,19 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
+
 #include "FarlinkUI.h"
 #include "common/Fuzz.h"
 #include "common/Testing.h"
 #include "server/CommandLine.h"
+#include "server/Registration.h"
 #include "com/RegistryScript.h"
+#include "server/ServerLifetime.h"
 #include "server/TesterList.h"
 #include "support/DiagnosticLog.h"
 #include "win/Bstr.h"
+#include "win/ComApartment.h"
 #include "com/ComObject.h"
 #include "win/RegKey.h"
 
@@ -82,6 +87,20 @@ TEST_F(RegistryScriptTest, MalformedScriptsAreRefusedBeforeAnyWriteAndAWellForme
     EXPECT_EQ(tst::GetString(HKEY_CURRENT_USER, L"Software\\Classes\\Parent\\{0A1B}", nullptr), L"Class 'quoted'");
     ASSERT_EQ(Run(kScript, com::ScriptMode::Unregister), S_OK);
     EXPECT_TRUE(Exists(L"Parent") && !Exists(L"Parent\\{0A1B}"));
+}
+
+// A registration that fails halfway is undone. Here it fails at the type
+// library, after the AppID and class scripts: an image mapped as data has no
+// file name to register.
+TEST_F(RegistryScriptTest, ARegistrationThatFailsHalfwayIsUndone) {
+    HMODULE image = ::LoadLibraryExW(tst::ServerPath().c_str(), nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_TRUE(image);
+    EXPECT_TRUE(FAILED(server::RegisterServer(image, true)));
+    ::FreeLibrary(image);
+    for (const wchar_t* key : {L"CLSID\\{5B0C2A71-3E94-4F1D-9A62-7C81D4E0B3A9}", L"CLSID\\{A3D6E514-0B7C-4E28-8F45-19C2B7D60E84}",
+                               L"AppID\\{0F8A4C36-B21D-4E57-9C03-D5A76E1B2F48}"})
+        EXPECT_FALSE(Exists(key)) << testing::PrintToString(std::wstring(key));
 }
 
 // Seeded mutations of the script above, per user or for the machine (HKCR
@@ -197,6 +216,51 @@ TEST(DiagnosticLog, CrLfLinesInLatin1AndEachOpenTruncates) {
     failed.WriteLine(L"dropped");
     EXPECT_EQ(support::DiagnosticLog::PathFor(L"C:\\Roaming", 7),
               L"C:\\Roaming\\Corvane\\Shared\\Farlink\\7\\RemoteDesktop.txt");
+}
+
+// At the idle mark of a server nobody used, the decision to leave and an
+// activation exclude each other: an activation before it keeps the server
+// until it lets go; one after it is refused, so no client ever gets an object
+// of a server on its way out.
+DWORD WINAPI RunIdleServer(void* published) {
+    win::ComApartment apartment;
+    server::ServerLifetime lifetime;  // on the thread that runs the loop
+    static_cast<std::atomic<server::ServerLifetime*>*>(published)->store(&lifetime);
+    return lifetime.RunUntilUnlocked(250);
+}
+
+TEST(ServerLifetime, TheIdleMarkAndAnActivationExcludeEachOther) {
+    for (DWORD activateAtMs : {100u, 450u}) {
+        std::atomic<server::ServerLifetime*> lifetime{nullptr};
+        win::ScopedHandle loop(::CreateThread(nullptr, 0, RunIdleServer, &lifetime, 0, nullptr));
+        while (!lifetime.load()) ::Sleep(1);
+        ::Sleep(activateAtMs);
+        const bool locked = lifetime.load()->TryLock();
+        EXPECT_EQ(locked, activateAtMs < 250) << activateAtMs;
+        const DWORD running = ::WaitForSingleObject(loop.Get(), 400);
+        EXPECT_EQ(running, locked ? DWORD(WAIT_TIMEOUT) : DWORD(WAIT_OBJECT_0)) << activateAtMs;
+        if (running == WAIT_TIMEOUT) lifetime.load()->Unlock();
+        EXPECT_EQ(::WaitForSingleObject(loop.Get(), 5000), DWORD(WAIT_OBJECT_0)) << activateAtMs;
+    }
+}
+
+// What ships (and so these tests) ends a logic error or a terminate through
+// the unhandled-exception path, which leaves a crash report: not as a failed
+// allocation, not as abort()'s silent exit code 3. The child is this program.
+TEST(Runtime, LogicErrorsAndTerminateFailFastWithACrashReport) {
+    wchar_t mode[16] = {};
+    if (::GetEnvironmentVariableW(L"FARLINK_FAIL", mode, 16)) {
+        if (std::wstring(mode) == L"logic") std::wstring(mode).substr(99);  // out of range
+        std::terminate();
+    }
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    for (auto [mode, code] : {std::pair(L"logic", 0xE0464C01u), std::pair(L"terminate", 0xE0464C02u)}) {
+        ::SetEnvironmentVariableW(L"FARLINK_FAIL", mode);
+        std::string out;
+        EXPECT_EQ(tst::RunAndWait(tst::Quote(self) + L" --gtest_filter=Runtime.*", 60000, &out), code) << out;
+    }
+    ::SetEnvironmentVariableW(L"FARLINK_FAIL", nullptr);
 }
 
 }  // namespace

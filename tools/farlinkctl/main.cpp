@@ -10,6 +10,7 @@
 #include "CheckCommand.h"
 #include "Console.h"
 #include "version.h"
+#include "win/LibrarySearch.h"
 
 using namespace farlinkctl;
 
@@ -70,6 +71,8 @@ int UsageError(const std::wstring& error) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // check and repair run from administrators' scripts in any folder.
+    win::HardenLibrarySearch();
     if (argc < 2) return UsageError(L"no command given");
     const std::wstring command = argv[1];
     if (command == L"--help" || command == L"-h" || command == L"/?") {

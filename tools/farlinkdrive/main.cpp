@@ -166,9 +166,13 @@ bool Session::EnsureServer() {
     if (ui_) return true;
     HRESULT hr = ::CoCreateInstance(CLSID_FarlinkUI, nullptr, CLSCTX_LOCAL_SERVER,
                                     IID_IFarlinkUI, ui_.PutVoid());
-    if (hr == static_cast<HRESULT>(0x800706BA)) {
-        // A server that has just gone can leave its stale class object behind
-        // for one activation; the next one starts a fresh server.
+    // A server that has just gone can leave its stale class object behind for
+    // one activation; the next one starts a fresh server. One that is stopping
+    // refuses until it has revoked (Windows retries that itself, Wine does not).
+    for (int tries = 0; tries < 10; ++tries) {
+        bool stale = hr == static_cast<HRESULT>(0x800706BA) && tries == 0;
+        if (!stale && hr != CO_E_SERVER_STOPPING) break;
+        if (!stale) ::Sleep(200);
         hr = ::CoCreateInstance(CLSID_FarlinkUI, nullptr, CLSCTX_LOCAL_SERVER, IID_IFarlinkUI,
                                 ui_.PutVoid());
     }

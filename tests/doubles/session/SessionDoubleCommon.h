@@ -7,6 +7,9 @@
 //                    little-endian in it; unset: the query fails, no buffer.
 //   <prefix>_LOG     appended "Q<class>/<session, hex>;" per query and "F;" per
 //                    buffer freed; a free of a pointer not handed out is "F?;".
+//   FARLINK_DOUBLE_MARKER  a file to which each load appends the library's
+//                    path (UTF-16, one per line): a planted copy that loads
+//                    shows there, in whatever process loaded it.
 #include <windows.h>
 
 #include <cstdio>
@@ -53,3 +56,18 @@ inline void Free(const wchar_t* logVariable, void* memory) {
 }
 
 }  // namespace session_double
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, void*) {
+    wchar_t marker[MAX_PATH] = {}, path[MAX_PATH + 1] = {};
+    DWORD n = ::GetEnvironmentVariableW(L"FARLINK_DOUBLE_MARKER", marker, MAX_PATH);
+    if (reason != DLL_PROCESS_ATTACH || n == 0 || n >= MAX_PATH) return TRUE;
+    n = ::GetModuleFileNameW(self, path, MAX_PATH);
+    path[n] = L'\n';
+    HANDLE file = ::CreateFileW(marker, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return TRUE;
+    DWORD written = 0;
+    ::WriteFile(file, path, (n + 1) * sizeof(wchar_t), &written, nullptr);
+    ::CloseHandle(file);
+    return TRUE;
+}
