@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cwchar>
-#include <new>
 
 #include "lingua/LinguaInterface.h"
 #include "support/LocaleFolder.h"
@@ -87,24 +86,32 @@ void Initialize(const wchar_t* language) {
     else win::Trace(L"translation", L"Lingua.dll", E_NOINTERFACE);
 }
 
-BOOL CALLBACK InitializeOnce(INIT_ONCE*, void* language, void**) {
-    // Nothing may unwind through the system's frames: a failed allocation
-    // fails this attempt, and the next call tries again.
-    try {
-        Initialize(static_cast<const wchar_t*>(language));
-        return TRUE;
-    } catch (const std::bad_alloc&) {
-        return FALSE;
-    }
-}
+// One attempt at the one-time set-up: completed when it ran through, else
+// (a failed allocation unwinding) marked failed, so the next call tries again
+// and no thread waits on it for ever.
+class OnceAttempt {
+public:
+    explicit OnceAttempt(INIT_ONCE* once) : once_(once) {}
+    ~OnceAttempt() { ::InitOnceComplete(once_, done_ ? 0 : INIT_ONCE_INIT_FAILED, nullptr); }
+    OnceAttempt(const OnceAttempt&) = delete;
+    OnceAttempt& operator=(const OnceAttempt&) = delete;
+    void Done() { done_ = true; }
+
+private:
+    INIT_ONCE* once_;
+    bool done_ = false;
+};
 
 }  // namespace
 
 void InitializeTranslation(const wchar_t* languageCode) {
+    // Other callers wait until the state is complete, then see all of it.
     static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
-    if (!::InitOnceExecuteOnce(&once, InitializeOnce,
-                               const_cast<wchar_t*>(languageCode ? languageCode : L""), nullptr))
-        throw std::bad_alloc();
+    BOOL pending = FALSE;
+    if (!::InitOnceBeginInitialize(&once, 0, &pending, nullptr) || !pending) return;
+    OnceAttempt attempt(&once);
+    Initialize(languageCode ? languageCode : L"");
+    attempt.Done();
 }
 
 std::wstring Translate(const wchar_t* context, const wchar_t* msgid) {

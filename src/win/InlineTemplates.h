@@ -1,5 +1,5 @@
 #pragma once
-// Force-included into every file farlinkctl compiles. libstdc++ declares its
+// Force-included into every C++ file we compile. libstdc++ declares its
 // string classes "extern template", so every member comes from the library's
 // prebuilt instantiation objects: whole objects, with unwind tables that keep
 // every function alive and pull in the unwinder. Instantiated here instead,
