@@ -4,6 +4,9 @@
 
 #include "detection/IsWow64.h"
 #include "detection/ModuleSearch.h"
+#include "win/NumberText.h"
+#include "win/ProgramFolder.h"
+#include "win/Trace.h"
 
 namespace sharedfarlink {
 
@@ -12,17 +15,6 @@ namespace {
 // Long enough for a process start on a busy machine; the scan runs on the
 // dialog thread, so a hung companion must not hold it for long.
 constexpr DWORD kCompanionWaitMs = 5000;
-
-// Digits of `value` in `base`, at least `width` of them. By hand: the C
-// library's formatted output would bring its printf engine into the image.
-std::wstring Digits(unsigned long value, unsigned base, size_t width = 1) {
-    std::wstring text;
-    do {
-        text.insert(text.begin(), L"0123456789ABCDEF"[value % base]);
-        value /= base;
-    } while (value != 0 || text.size() < width);
-    return text;
-}
 
 }  // namespace
 
@@ -33,9 +25,7 @@ bool SystemModulesNeedCompanion(HANDLE process) {
 }
 
 std::wstring SystemCompanionPath() {
-    wchar_t path[MAX_PATH] = {};
-    std::wstring self(path, ::GetModuleFileNameW(nullptr, path, MAX_PATH));
-    return self.substr(0, self.find_last_of(L"\\/") + 1) + kCompanionName;
+    return win::ProgramFolder() + L"\\" + kCompanionName;
 }
 
 bool ReadImageBaseName(HANDLE process, wchar_t* name, DWORD units) {
@@ -54,7 +44,7 @@ ModuleCompanion::~ModuleCompanion() { End(false); }
 
 bool ModuleCompanion::FindModule(DWORD processId, const std::wstring& dllName, bool* loaded) {
     if (failed_ || (!process_ && !Start())) return false;
-    std::wstring request = Digits(processId, 10) + L" " + dllName + L"\n";
+    std::wstring request = win::NumberText(processId) + L" " + dllName + L"\n";
     char answer = 0;
     if (request.size() > kCompanionRequestUnits ||
         !Transfer(true, &request[0], static_cast<DWORD>(request.size() * sizeof(wchar_t))) ||
@@ -71,8 +61,8 @@ bool ModuleCompanion::FindModule(DWORD processId, const std::wstring& dllName, b
 
 bool ModuleCompanion::Start() {
     static LONG counter = 0;
-    const std::wstring name = L"\\\\.\\pipe\\FarlinkScan64-" + Digits(::GetCurrentProcessId(), 10) +
-                              L"-" + Digits(static_cast<unsigned long>(::InterlockedIncrement(&counter)), 10);
+    const std::wstring name = L"\\\\.\\pipe\\FarlinkScan64-" + win::NumberText(::GetCurrentProcessId()) +
+                              L"-" + win::NumberText(static_cast<unsigned long>(::InterlockedIncrement(&counter)));
     // Our end overlapped, for bounded waits; one instance, so nobody else
     // connects. Its end the only handle the companion inherits from us.
     pipe_.Reset(::CreateNamedPipeW(name.c_str(),
@@ -130,9 +120,7 @@ bool ModuleCompanion::Transfer(bool write, void* data, DWORD bytes) {
 }
 
 void ModuleCompanion::Fail(const wchar_t* where, HRESULT hr) {
-    const std::wstring line = std::wstring(L"FarlinkUI: scan companion: ") + where + L": 0x" +
-                              Digits(static_cast<unsigned long>(hr), 16, 8) + L"\n";
-    ::OutputDebugStringW(line.c_str());
+    win::Trace(L"scan companion", where, static_cast<unsigned long>(hr));
     failed_ = true;
     End(true);
 }

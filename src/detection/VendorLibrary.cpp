@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "win/ProgramFolder.h"
 #include "win/Trace.h"
 
 namespace sharedfarlink {
@@ -20,13 +21,10 @@ bool IsAbsolute(const std::wstring& folder) {
 
 std::vector<std::wstring> SearchFolders() {
     std::vector<std::wstring> folders;
+    std::wstring program = win::ProgramFolder();
+    if (!program.empty()) folders.push_back(program);
     wchar_t buffer[MAX_PATH] = {};
-    DWORD n = ::GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) {
-        std::wstring program(buffer, n);
-        folders.push_back(program.substr(0, program.find_last_of(L'\\')));
-    }
-    n = ::GetSystemDirectoryW(buffer, MAX_PATH);
+    DWORD n = ::GetSystemDirectoryW(buffer, MAX_PATH);
     if (n > 0 && n < MAX_PATH) folders.emplace_back(buffer, n);
     DWORD size = ::GetEnvironmentVariableW(L"PATH", nullptr, 0);
     std::wstring path(size, L'\0');

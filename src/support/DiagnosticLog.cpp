@@ -2,14 +2,14 @@
 
 #include <shlobj.h>
 
-#include "support/NumberText.h"
+#include "win/NumberText.h"
 #include "win/CoTaskMem.h"
 #include "win/FileVersion.h"
 
 namespace support {
 
 std::wstring DiagnosticLog::PathFor(const std::wstring& appDataFolder, unsigned majorVersion) {
-    return appDataFolder + L"\\Corvane\\Shared\\Farlink\\" + NumberText(majorVersion) +
+    return appDataFolder + L"\\Corvane\\Shared\\Farlink\\" + win::NumberText(majorVersion) +
            L"\\RemoteDesktop.txt";
 }
 

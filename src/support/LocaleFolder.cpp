@@ -2,11 +2,11 @@
 
 #include <windows.h>
 #include <shlobj.h>
-#include <shlwapi.h>
 
-#include "support/NumberText.h"
 #include "win/CoTaskMem.h"
 #include "win/FileVersion.h"
+#include "win/NumberText.h"
+#include "win/ProgramFolder.h"
 
 namespace support {
 
@@ -40,21 +40,14 @@ std::wstring ProgramDataCandidate(const std::wstring& domain) {
     ProgramProductVersion(&major, &minor);
     std::wstring base = programData + L"\\Corvane\\" + domain + L"\\";
     std::wstring exact =
-        base + NumberText(major) + L"." + NumberText(minor) + L"\\locale";
+        base + win::NumberText(major) + L"." + win::NumberText(minor) + L"\\locale";
     if (IsDirectory(exact)) return exact;
-    std::wstring majorOnly = base + NumberText(major) + L"\\locale";
+    std::wstring majorOnly = base + win::NumberText(major) + L"\\locale";
     if (IsDirectory(majorOnly)) return majorOnly;
     return {};
 }
 
 }  // namespace
-
-std::wstring ProgramFolder() {
-    wchar_t path[MAX_PATH] = {};
-    if (::GetModuleFileNameW(nullptr, path, MAX_PATH) == 0) return {};
-    ::PathRemoveFileSpecW(path);
-    return path;
-}
 
 void ProgramProductVersion(unsigned* major, unsigned* minor) {
     VS_FIXEDFILEINFO info;
@@ -72,7 +65,7 @@ LocaleFolderResult FindLocaleFolder(const wchar_t* languageCode,
 
     // Beside the program wins outright, catalogue or not: an installation that
     // ships its own catalogues must never pick up another release's.
-    std::wstring beside = ProgramFolder() + L"\\Locale";
+    std::wstring beside = win::ProgramFolder() + L"\\Locale";
     if (IsDirectory(beside)) {
         result.folder = beside;
         for (const std::wstring& domain : domains) {

@@ -12,9 +12,6 @@ struct LocaleFolderResult {
     bool found = false;
 };
 
-// The folder of this process's executable, without a trailing backslash.
-std::wstring ProgramFolder();
-
 // The major and minor product version of this process's executable; 0.0 when
 // its version resource cannot be read.
 void ProgramProductVersion(unsigned* major, unsigned* minor);

@@ -1,13 +1,13 @@
 #include "support/TextFormat.h"
 
-#include "support/NumberText.h"
+#include "win/NumberText.h"
 
 namespace support {
 
 namespace {
 
 std::wstring Number(unsigned long value, bool hex) {
-    return support::NumberText(value, hex ? 16 : 10);
+    return win::NumberText(value, hex ? 16 : 10);
 }
 
 }  // namespace

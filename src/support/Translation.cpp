@@ -6,6 +6,7 @@
 
 #include "lingua/LinguaInterface.h"
 #include "support/LocaleFolder.h"
+#include "win/ProgramFolder.h"
 #include "win/Trace.h"
 
 namespace support {
@@ -72,7 +73,7 @@ bool ObtainInterface() {
 
 void Initialize(const wchar_t* language) {
     TranslationState& state = State();
-    state.libraryFolder = ProgramFolder();
+    state.libraryFolder = win::ProgramFolder();
     state.loadFailed = false;
 
     LocaleFolderResult locale = FindLocaleFolder(language, {kDomain});

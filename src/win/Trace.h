@@ -1,7 +1,7 @@
 #pragma once
 // One line for maintainers wherever the program swallows a failure by design:
 // the user sees nothing, and RemoteDesktop.txt holds only what the dialogs
-// listed. DebugView shows the lines on Windows, WINEDEBUG=+debugstr under Wine.
+// listed. DebugView shows the lines on Windows, WINEDEBUG=warn+seh under Wine 8.
 //   Farlink <tag>: <where>: 0x<code>
 #include <windows.h>
 

@@ -4,7 +4,7 @@
 // printf engine into the image for it.
 #include <string>
 
-namespace support {
+namespace win {
 
 inline std::wstring NumberText(unsigned long long value, unsigned base = 10) {
     wchar_t digits[24];
@@ -16,4 +16,4 @@ inline std::wstring NumberText(unsigned long long value, unsigned base = 10) {
     return std::wstring(start, digits + 24);
 }
 
-}  // namespace support
+}  // namespace win
