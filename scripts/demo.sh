@@ -47,18 +47,8 @@ fi
 
 # Wine activates only classes registered for the whole machine.
 wine "$bin/FarlinkUI.exe" /RegServer
-# The session cache answers before the cloud check can: nothing leaves the machine.
-wine reg add 'HKCU\Software\Corvane\Farlink' /v Server /d Local /f >/dev/null
-
-# The product's installation: version 1.0 with RDP support, plug-in in place.
-version=1.0
-wine reg add 'HKLM\Software\Corvane\Farlink' /v Version /d "$version" /f >/dev/null
-wine reg add "HKLM\\Software\\Corvane\\Farlink\\$version" /v "RDP Support" /t REG_DWORD /d 1 \
-  /f >/dev/null
-for pf in "Program Files" "Program Files (x86)"; do
-  mkdir -p "$WINEPREFIX/drive_c/$pf/Corvane/Shared/Farlink/$version"
-  cp "$x64/plugin_double.dll" "$WINEPREFIX/drive_c/$pf/Corvane/Shared/Farlink/$version/vcbrdp.dll"
-done
+# The product's installation, plug-in in place, no add-in key: Repair has work to do.
+stage_installation "$x64/plugin_double.dll"
 
 # A stand-in Remote Desktop client with the plug-in loaded.
 client_dir="$run_dir/client"

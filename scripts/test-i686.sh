@@ -99,16 +99,7 @@ for c in "$clsid" "$clsid2"; do
 done
 key "HKCR\\TypeLib\\$libid\\1.0\\0\\win32" || fail "type library not registered for win32"
 
-# The installation the dialog finds: version 1.0 with RDP support in the
-# 64-bit view, the plug-in in both Program Files folders, no add-in keys.
-wine reg add 'HKLM\Software\Corvane\Farlink' /v Version /d 1.0 /f /reg:64 >/dev/null
-wine reg add 'HKLM\Software\Corvane\Farlink\1.0' /v 'RDP Support' /t REG_DWORD /d 1 /f /reg:64 >/dev/null
-# The session cache answers before the cloud check can.
-wine reg add 'HKCU\Software\Corvane\Farlink' /v Server /d Local /f >/dev/null
-for pf in "Program Files" "Program Files (x86)"; do
-  mkdir -p "$WINEPREFIX/drive_c/$pf/Corvane/Shared/Farlink/1.0"
-  cp "$x64/plugin_double.dll" "$WINEPREFIX/drive_c/$pf/Corvane/Shared/Farlink/1.0/vcbrdp.dll"
-done
+stage_installation "$x64/plugin_double.dll"  # what the dialog finds
 
 # The 64-bit client drives and outlives the server. It waits on its stdin
 # while the 32-bit client calls, with the Remote Desktop dialog still open,

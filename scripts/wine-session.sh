@@ -103,6 +103,21 @@ wine_session_stop() {
   _wine_xvfb_pid=
 }
 
+# The product as the maker's installer leaves it, for the demo and the release
+# check: version 1.0 with RDP support in the 64-bit view, PLUGIN as vcbrdp.dll
+# in both Program Files folders, no add-in keys; the session cache answers
+# "Local" before the cloud check can, so nothing leaves the machine.
+stage_installation() {  # plugin-dll
+  wine reg add 'HKLM\Software\Corvane\Farlink' /v Version /d 1.0 /f /reg:64 >/dev/null
+  wine reg add 'HKLM\Software\Corvane\Farlink\1.0' /v 'RDP Support' /t REG_DWORD /d 1 /f /reg:64 >/dev/null
+  wine reg add 'HKCU\Software\Corvane\Farlink' /v Server /d Local /f >/dev/null
+  local pf
+  for pf in "Program Files" "Program Files (x86)"; do
+    mkdir -p "$WINEPREFIX/drive_c/$pf/Corvane/Shared/Farlink/1.0"
+    cp "$1" "$WINEPREFIX/drive_c/$pf/Corvane/Shared/Farlink/1.0/vcbrdp.dll"
+  done
+}
+
 # A screenshot from the session as PNG, without the time stamp chunks, so an
 # unchanged dialog leaves the committed file unchanged.
 save_screenshot() {  # bmp png

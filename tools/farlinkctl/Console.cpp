@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "win/Utf8.h"
+
 namespace farlinkctl {
 
 namespace {
@@ -14,12 +16,7 @@ void Print(DWORD which, std::wstring line) {
         ::WriteConsoleW(out, line.c_str(), static_cast<DWORD>(line.size()), &written, nullptr);
         return;
     }
-    int size = ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()),
-                                     nullptr, 0, nullptr, nullptr);
-    std::string bytes(size > 0 ? size : 0, '\0');
-    if (size > 0)
-        ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), &bytes[0],
-                              size, nullptr, nullptr);
+    const std::string bytes = win::Utf8(line);
     ::WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "win/Lock.h"
+#include "win/Utf8.h"
 
 namespace farlinkdrive {
 
@@ -14,10 +15,7 @@ win::Lock g_outputLock;
 
 void PrintLine(const std::wstring& line) {
     // Narrow to UTF-8 so any text survives the pipe.
-    int size = ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string bytes(size > 0 ? size - 1 : 0, '\0');
-    if (size > 1)
-        ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, &bytes[0], size, nullptr, nullptr);
+    const std::string bytes = win::Utf8(line);
     win::AutoLock guard(g_outputLock);
     std::fputs(bytes.c_str(), stdout);
     std::fputc('\n', stdout);
