@@ -222,25 +222,40 @@ TEST(DiagnosticLog, CrLfLinesInLatin1AndEachOpenTruncates) {
 // activation exclude each other: an activation before it keeps the server
 // until it lets go; one after it is refused, so no client ever gets an object
 // of a server on its way out.
-DWORD WINAPI RunIdleServer(void* published) {
+// The server's loop on a thread of its own. The object outlives the loop
+// until the test lets go: an activation after the mark must find it stopped,
+// not freed with the thread's stack.
+struct IdleServer {
+    std::atomic<server::ServerLifetime*> lifetime{nullptr};
+    win::ScopedHandle ended{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    win::ScopedHandle done{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
+DWORD WINAPI RunIdleServer(void* param) {
+    auto* idle = static_cast<IdleServer*>(param);
     win::ComApartment apartment;
     server::ServerLifetime lifetime;  // on the thread that runs the loop
-    static_cast<std::atomic<server::ServerLifetime*>*>(published)->store(&lifetime);
-    return lifetime.RunUntilUnlocked(250);
+    idle->lifetime.store(&lifetime);
+    HRESULT hr = lifetime.RunUntilUnlocked(250);
+    ::SetEvent(idle->ended.Get());
+    ::WaitForSingleObject(idle->done.Get(), INFINITE);
+    return hr;
 }
 
 TEST(ServerLifetime, TheIdleMarkAndAnActivationExcludeEachOther) {
     for (DWORD activateAtMs : {100u, 450u}) {
-        std::atomic<server::ServerLifetime*> lifetime{nullptr};
-        win::ScopedHandle loop(::CreateThread(nullptr, 0, RunIdleServer, &lifetime, 0, nullptr));
-        while (!lifetime.load()) ::Sleep(1);
+        IdleServer idle;
+        win::ScopedHandle loop(::CreateThread(nullptr, 0, RunIdleServer, &idle, 0, nullptr));
+        while (!idle.lifetime.load()) ::Sleep(1);
         ::Sleep(activateAtMs);
-        const bool locked = lifetime.load()->TryLock();
+        const bool locked = idle.lifetime.load()->TryLock();
         EXPECT_EQ(locked, activateAtMs < 250) << activateAtMs;
-        const DWORD running = ::WaitForSingleObject(loop.Get(), 400);
+        const DWORD running = ::WaitForSingleObject(idle.ended.Get(), 400);
         EXPECT_EQ(running, locked ? DWORD(WAIT_TIMEOUT) : DWORD(WAIT_OBJECT_0)) << activateAtMs;
-        if (running == WAIT_TIMEOUT) lifetime.load()->Unlock();
-        EXPECT_EQ(::WaitForSingleObject(loop.Get(), 5000), DWORD(WAIT_OBJECT_0)) << activateAtMs;
+        if (running == WAIT_TIMEOUT) idle.lifetime.load()->Unlock();
+        EXPECT_EQ(::WaitForSingleObject(idle.ended.Get(), 5000), DWORD(WAIT_OBJECT_0)) << activateAtMs;
+        ::SetEvent(idle.done.Get());
+        ::WaitForSingleObject(loop.Get(), 5000);
     }
 }
 
