@@ -13,19 +13,14 @@ ServerLifetime::ServerLifetime()
     : mainThreadId_(::GetCurrentThreadId()),
       shutdownEvent_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
-void ServerLifetime::Lock() {
-    {
-        win::AutoLock guard(lock_);
-        ++count_;
-        everLocked_ = true;
-    }
-    ::CoAddRefServerProcess();
-}
+void ServerLifetime::Lock() { Add(true); }
 
-bool ServerLifetime::TryLock() {
+bool ServerLifetime::TryLock() { return Add(false); }
+
+bool ServerLifetime::Add(bool evenWhenStopping) {
     {
         win::AutoLock guard(lock_);
-        if (stopping_) return false;
+        if (stopping_ && !evenWhenStopping) return false;
         ++count_;
         everLocked_ = true;
     }

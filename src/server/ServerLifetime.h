@@ -29,6 +29,7 @@ public:
     HRESULT RunUntilUnlocked(DWORD idleLimitMs = INFINITE);
 
 private:
+    bool Add(bool evenWhenStopping);
     static DWORD WINAPI MonitorThreadProc(void* lifetime);
     // At the idle mark: true, and the server stopping, when nothing has ever
     // locked it; false when an activation came first.
