@@ -22,9 +22,7 @@ const wchar_t* g_testCompanionPath = nullptr;
 
 SessionFacts& CurrentSessionFacts() { return g_testSessionFacts ? *g_testSessionFacts : SystemSessionFacts(); }
 
-ProductUuidSource& CurrentProductUuidSource() {
-    return g_testUuidSource ? *g_testUuidSource : SystemProductUuidSource();
-}
+ProductUuidSource& CurrentProductUuidSource() { return g_testUuidSource ? *g_testUuidSource : SystemProductUuidSource(); }
 
 const wchar_t* MetadataOrigin() {
     const wchar_t* origin = g_testMetadataOrigin ? g_testMetadataOrigin : kDeadOrigin;
@@ -38,9 +36,7 @@ bool IsWow64() {
 
 void OverrideIsWow64ForTesting(int answer) { g_wow64.store(answer < 0 ? -1 : (answer != 0 ? 1 : 0)); }
 
-bool ModulesNeedCompanion(HANDLE process) {
-    return g_throughCompanion.load() || SystemModulesNeedCompanion(process);
-}
+bool ModulesNeedCompanion(HANDLE process) { return g_throughCompanion.load() || SystemModulesNeedCompanion(process); }
 
 std::wstring CompanionPath() { return g_testCompanionPath ? g_testCompanionPath : SystemCompanionPath(); }
 

@@ -12,7 +12,8 @@
 namespace sharedfarlink {
 
 // The switches' slots (null: the system's answer) and a scoped swap of one;
-// not thread-safe, restored last in, first out.
+// not thread-safe, restored last in, first out. An origin must outlive its
+// swap; one off 127.0.0.1 sends no request at all.
 extern SessionFacts* g_testSessionFacts;
 extern ProductUuidSource* g_testUuidSource;
 extern const wchar_t* g_testMetadataOrigin;
@@ -30,13 +31,6 @@ private:
     T*& slot_;
     T* previous_;
 };
-
-using ScopedSessionFactsOverride = ScopedOverride<SessionFacts>;  // (g_testSessionFacts, &fake)
-using ScopedProductUuidOverride = ScopedOverride<ProductUuidSource>;  // (g_testUuidSource, &fake)
-// (g_testMetadataOrigin, origin): the metadata request goes to `origin`, a
-// loopback server of the test; any other origin leaves none, so no request is
-// made. The text must outlive the override.
-using ScopedMetadataOriginOverride = ScopedOverride<const wchar_t>;
 
 // Tests run as a 64-bit process, where the answer is always false; this lets
 // them walk the 64-bit-Windows paths as well. 1 or 0 forces the answer, -1

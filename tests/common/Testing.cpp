@@ -328,6 +328,16 @@ void Install::WriteAddin(const wchar_t* key, const std::wstring& name, int viewE
     if (viewEnabled >= 0) { ASSERT_TRUE(SetDword(HKEY_CURRENT_USER, key, L"View Enabled", viewEnabled)); }
 }
 
+namespace {
+// With a trailing backslash: this tree's bin, or in a 32-bit build the x86_64 tree's.
+std::wstring X64DoublesDir() {
+#ifdef FARLINK_X64_BIN_DIR
+    return FARLINK_X64_BIN_DIR;
+#endif
+    return BesideExe(L"");
+}
+}  // namespace
+
 ClientDoubles::ClientDoubles() : dir_(MakeScratchDir(L"clients")) {
     static unsigned counter = 0;
     event_ = L"FarlinkClientDoubles-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
@@ -362,13 +372,6 @@ void ClientDoubles::StopAll() {
     ::ResetEvent(quit_.Get());
 }
 
-std::wstring X64DoublesDir() {
-#ifdef FARLINK_X64_BIN_DIR
-    return FARLINK_X64_BIN_DIR;
-#endif
-    return BesideExe(L"");
-}
-
 std::wstring ServerPath() { return BesideExe(L"FarlinkUI.exe"); }
 
 DWORD RunServer(const std::wstring& args, const std::wstring& exe) {
@@ -395,6 +398,7 @@ size_t CountOf(const std::string& haystack, const std::string& needle) {
     return count;
 }
 
+namespace {
 std::wstring ProcessImageName(DWORD pid) {
     // From the image path: a 32-bit test cannot read a 64-bit process's modules.
     win::ScopedHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
@@ -403,10 +407,11 @@ std::wstring ProcessImageName(DWORD pid) {
     return name;
 }
 
-unsigned ServerMajorVersion() {
+unsigned ServerMajorVersion() {  // 0xFFFF when unreadable
     VS_FIXEDFILEINFO info = {};
     return win::ReadFixedFileVersion(ServerPath().c_str(), &info) ? HIWORD(info.dwProductVersionMS) : 0xFFFF;
 }
+}  // namespace
 
 std::wstring ServerLogPath() {
     PWSTR appData = nullptr;

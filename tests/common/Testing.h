@@ -139,13 +139,13 @@ private:
 };
 
 // The client double under client names, beside the plug-in double as
-// vcbrdp.dll, vcbpco.dll and vcbica.dll; in 32-bit and 64-bit builds.
+// vcbrdp.dll, vcbpco.dll and vcbica.dll; in 32-bit and 64-bit builds (the
+// 64-bit ones of a 32-bit build, which runs under WOW64, from the x86_64 tree).
 class ClientDoubles {
 public:
     ClientDoubles();
     ~ClientDoubles();
-    // True once it is ready, having loaded `loadDll` if given. `x64`: the
-    // 64-bit doubles (X64DoublesDir).
+    // True once it is ready, having loaded `loadDll` if given; `x64`: a 64-bit one.
     bool Start(const std::wstring& exeName, const wchar_t* loadDll = nullptr, bool x64 = false);
     DWORD Pid(size_t index) const { return children_[index]->Pid(); }
     void StopAll();
@@ -156,11 +156,6 @@ private:
     std::vector<std::unique_ptr<ChildProcess>> children_;
 };
 
-// The folder of the 64-bit doubles, with a trailing backslash: this tree's own
-// bin in a 64-bit build; in a 32-bit one, which runs under WOW64, the x86_64
-// tree's (FARLINK_X64_BIN_DIR).
-std::wstring X64DoublesDir();
-
 // The built server, its driver and farlinkctl, run in the test's Wine prefix.
 std::wstring ServerPath();
 DWORD RunServer(const std::wstring& args, const std::wstring& exe = ServerPath());
@@ -168,8 +163,6 @@ DWORD RunClient(const std::wstring& args, std::string* output, const wchar_t* ex
 bool StartClient(ChildProcess* child, const std::wstring& args);
 DWORD ReportedPid(const std::string& output);  // the number after "pid="
 size_t CountOf(const std::string& haystack, const std::string& needle);
-std::wstring ProcessImageName(DWORD pid);
-unsigned ServerMajorVersion();  // 0xFFFF when unreadable
 std::wstring ServerLogPath();   // %APPDATA%\Corvane\Shared\Farlink\<major>\RemoteDesktop.txt
 std::vector<DWORD> PidsOf(const wchar_t* exeName);  // every running process of that name
 std::vector<DWORD> ServerPids();  // every running FarlinkUI.exe

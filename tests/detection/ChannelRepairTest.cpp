@@ -66,10 +66,6 @@ protected:
         hive_.emplace(L"Local", true);
         ASSERT_TRUE(hive_->ViewsSplit());
     }
-    void SeedProductCode(const wchar_t* code) {
-        ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kProductKey, L"Version", L"7.4"));
-        ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, std::wstring(tst::kProductKey) + L"\\7.4", L"ProductCode", code));
-    }
     std::optional<tst::ScratchHive> hive_;
 };
 
@@ -104,7 +100,6 @@ TEST_F(PackageRepair, BrokenCitrixChannelIsReinstalledForTheCallersProduct) {
                                    KEY_WOW64_32KEY));
         EXPECT_EQ(ica.UpdateState(false, L""), !repaired);
         EXPECT_EQ(ica.IsDllInstalled(false), repaired ? 1 : 0);
-        EXPECT_EQ(ica.DescribeFault(false).kind, repaired ? FaultKind::None : FaultKind::PluginFileMissing);
         hive_.reset();
         if (repaired) continue;
         EXPECT_EQ(ica.Repair(false, L""), 0);
@@ -121,7 +116,8 @@ TEST_F(PackageRepair, BrokenWorkSpacesChannelIsReinstalledOnBothSides) {
         SCOPED_TRACE(host ? "host" : "client");
         ::DeleteFileW(PcoipPlugin().c_str());
         Enter();
-        SeedProductCode(kCode);
+        ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, tst::kProductKey, L"Version", L"7.4"));
+        ASSERT_TRUE(tst::SetString(HKEY_LOCAL_MACHINE, std::wstring(tst::kProductKey) + L"\\7.4", L"ProductCode", kCode));
         ASSERT_TRUE(host ? tst::SetString(HKEY_LOCAL_MACHINE, tst::kTeradiciPluginKey, L"dll", PcoipPlugin(), KEY_WOW64_32KEY)
                          : tst::SetString(HKEY_LOCAL_MACHINE, tst::kWorkSpacesCommandKey, nullptr,
                                           L"\"" + folder + L"workspaces.exe\" \"%1\""));

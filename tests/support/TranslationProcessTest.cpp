@@ -29,48 +29,38 @@ void Place(const wchar_t* source, const std::wstring& target) {
 const wchar_t kTestCatalogue[] = L"support-testdata\\tst.mo";
 const wchar_t kMo[] = L"\\tst\\lc_messages\\FarlinkUI.mo";
 
-// The probe's output, or "exit <code>" when it did not end with 0.
-std::string RunProbe(const std::wstring& exe, const std::wstring& steps) {
-    std::string output;
-    DWORD code = tst::RunAndWait(tst::Quote(exe) + L" " + steps, 60000, &output);
-    return code == 0 ? output : "exit " + std::to_string(code);
-}
-
 // A scratch installation of the probe, removed with the object.
 struct ProbeFolder {
     ProbeFolder() { Place(L"translation_probe.exe", exe); }
     ~ProbeFolder() { tst::RemoveTree(dir); }
-    std::string Run(const std::wstring& steps) const { return RunProbe(exe, steps); }
+    // The probe's output, or "exit <code>" when it did not end with 0.
+    std::string Run(const std::wstring& steps) const {
+        std::string output;
+        DWORD code = tst::RunAndWait(tst::Quote(exe) + L" " + steps, 60000, &output);
+        return code == 0 ? output : "exit " + std::to_string(code);
+    }
 
     const std::wstring dir = tst::MakeScratchDir(L"translation"), exe = dir + L"\\probe.exe",
                        locale = dir + L"\\Locale";
 };
 
-// Probe steps translating (context, msgid).
-std::wstring Lookup(const std::wstring& context, const std::wstring& msgid) {
-    return L"t \"" + context + L"\" \"" + msgid + L"\" ";
-}
-
-// "tst RDP" from the test catalogue, "RDP channel" in English.
-const std::wstring kRdp = Lookup(L"Remote channel", L"RDP channel");
+// The probe's step translating (context, msgid): "tst RDP" from the test
+// catalogue, "RDP channel" in English.
+const std::wstring kRdp = L"t \"Remote channel\" \"RDP channel\" ";
 const char kRdpTranslated[] = "[tst RDP]\n";
 const char kRdpEnglish[] = "[RDP channel]\n";
 
 TEST(TranslationProcess, LocaleBesideTheProgramThenProgramDataByProductVersion) {
     enum Beside { kNone, kEmptyFolder, kCatalogue, kFileNamedLocale };
-    const struct {
-        const char* name;
-        Beside beside;
-        std::vector<std::pair<const wchar_t*, bool>> programData;  // version, with catalogue
-        bool translated;
-    } cases[] = {
+    // programData: each version's folder, with a catalogue or without.
+    struct Case { const char* name; Beside beside; std::vector<std::pair<const wchar_t*, bool>> programData; bool translated; };
+    const Case cases[] = {
         {"beside wins even without a catalogue", kEmptyFolder, {{L"5.12", true}}, false},
         {"beside with a catalogue", kCatalogue, {}, true},
         {"a file named Locale is no folder", kFileNamedLocale, {{L"5.12", true}}, true},
         {"major.minor", kNone, {{L"5.12", true}}, true},
         {"major alone when major.minor is missing", kNone, {{L"5", true}}, true},
-        {"major.minor wins when it exists, catalogue or not", kNone,
-         {{L"5.12", false}, {L"5", true}}, false},
+        {"major.minor wins when it exists, catalogue or not", kNone, {{L"5.12", false}, {L"5", true}}, false},
         {"the file version is not the one", kNone, {{L"7.3", true}, {L"7", true}}, false},
     };
     PWSTR programData = nullptr;
@@ -87,10 +77,8 @@ TEST(TranslationProcess, LocaleBesideTheProgramThenProgramDataByProductVersion) 
         if (c.beside == kEmptyFolder) ::CreateDirectoryW(probe.locale.c_str(), nullptr);
         if (c.beside == kCatalogue) Place(kTestCatalogue, probe.locale + kMo);
         if (c.beside == kFileNamedLocale) Place(nullptr, probe.locale);
-        EXPECT_EQ(probe.Run(L"init tst " + kRdp), c.translated ? kRdpTranslated : kRdpEnglish)
-            << c.name;
-        for (const auto& [version, withCatalogue] : c.programData)
-            tst::RemoveTree(base + version);
+        EXPECT_EQ(probe.Run(L"init tst " + kRdp), c.translated ? kRdpTranslated : kRdpEnglish) << c.name;
+        for (const auto& [version, withCatalogue] : c.programData) tst::RemoveTree(base + version);
     }
 }
 
